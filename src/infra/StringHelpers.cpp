@@ -1,0 +1,63 @@
+#include "infra/StringHelpers.h"
+
+#include <cctype>
+#include <cstdarg>
+#include <cstdio>
+#include <vector>
+
+std::string Format(const char* format, ...) {
+  va_list arguments;
+  va_start(arguments, format);
+  va_list copy;
+  va_copy(copy, arguments);
+  const int length = std::vsnprintf(nullptr, 0, format, copy);
+  va_end(copy);
+  std::string text;
+  if (length > 0) {
+    std::vector<char> buffer(static_cast<size_t>(length) + 1);
+    std::vsnprintf(buffer.data(), buffer.size(), format, arguments);
+    text.assign(buffer.data(), static_cast<size_t>(length));
+  }
+  va_end(arguments);
+  return text;
+}
+
+std::string BoolToString(bool value) { return value ? "true" : "false"; }
+
+namespace {
+
+std::string Join(const std::string& base, const std::string& name, char separator) {
+  if (base.empty() || name.empty()) return {};
+  if (base.back() == separator) return base + name;
+  return base + separator + name;
+}
+
+}  // namespace
+
+std::string JoinPath(const std::string& base, const std::string& name) {
+  return Join(base, name, '\\');
+}
+
+std::string JoinUrl(const std::string& base, const std::string& name) {
+  return Join(base, name, '/');
+}
+
+bool GetParamValue(const std::string& text, const std::string& key, std::string& value) {
+  if (key.empty()) return false;
+  const size_t position = text.find(key);
+  if (position == std::string::npos) return false;
+  const size_t start = position + key.size();
+  const size_t end = text.find('&', start);
+  value = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+  return true;
+}
+
+bool EqualsNoCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+  }
+  return true;
+}

@@ -1,0 +1,62 @@
+// Files and folders addressed by Windows paths ("C:\dir\name", with or
+// without the "\\?\" prefix). The win32 port hands the path to the system as
+// it is; the posix port maps it into the machine root (C:\ is drive_c/) at the
+// moment it touches the disk, matching names without regard to case the way
+// Windows does.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Win32Codes.h"
+
+namespace platform {
+
+// FILE_ATTRIBUTE_* numbers.
+constexpr uint32_t kFileAttributeReadOnly = 0x01;
+constexpr uint32_t kFileAttributeHidden = 0x02;
+constexpr uint32_t kFileAttributeSystem = 0x04;
+constexpr uint32_t kFileAttributeDirectory = 0x10;
+constexpr uint32_t kFileAttributeArchive = 0x20;
+constexpr uint32_t kFileAttributeDevice = 0x40;
+constexpr uint32_t kFileAttributeNormal = 0x80;
+
+// The path the C and C++ runtimes of this build open for a Windows path.
+std::string ToNativePath(const std::string& path);
+
+// GetFileAttributesA: false when nothing can be found at the path.
+bool ReadPathAttributes(const std::string& path, uint32_t& attributes);
+
+// SHCreateDirectoryExA: creates the folder and every missing parent.
+// kErrorSuccess when created, kErrorAlreadyExists when the folder exists,
+// kErrorFileExists when a file stands there, kErrorBadPathname for a path
+// that is not absolute, else the error that stopped it.
+Win32Error CreateDirectoryWithParents(const std::string& path);
+
+// DeleteFileA.
+Win32Error DeletePath(const std::string& path);
+
+// FindFirstFileA / FindNextFileA over "folder\mask" ("*" and "?" wildcards,
+// matched without regard to case). Entries come in the order the file system
+// gives them; "." and ".." are not listed.
+struct FoundEntry {
+  std::string name;
+  uint32_t attributes = 0;
+  uint64_t size = 0;
+};
+Win32Error FindEntries(const std::string& pattern, std::vector<FoundEntry>& entries);
+
+struct StdioFileCloser {
+  void operator()(FILE* file) const {
+    if (file) std::fclose(file);
+  }
+};
+using UniqueStdioFile = std::unique_ptr<FILE, StdioFileCloser>;
+
+// fopen on the mapped path.
+FILE* OpenStdioFile(const std::string& path, const char* mode);
+
+}  // namespace platform

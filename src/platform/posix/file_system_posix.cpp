@@ -1,0 +1,159 @@
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <string>
+
+#include "platform/FileSystem.h"
+#include "platform/posix/machine_root.h"
+
+namespace platform {
+namespace {
+
+Win32Error FromErrno(int error) {
+  switch (error) {
+    case ENOENT: return kErrorPathNotFound;
+    case ENOTDIR: return kErrorPathNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS: return kErrorAccessDenied;
+    case EEXIST: return kErrorAlreadyExists;
+    case ENAMETOOLONG: return kErrorFilenameExcedRange;
+    case ENOMEM: return kErrorNotEnoughMemory;
+    default: return kErrorInvalidParameter;
+  }
+}
+
+std::string WithoutLongPathPrefix(const std::string& path) {
+  return path.rfind("\\\\?\\", 0) == 0 ? path.substr(4) : path;
+}
+
+bool IsAbsoluteWindowsPath(const std::string& path) {
+  const std::string bare = WithoutLongPathPrefix(path);
+  if (bare.size() >= 3 && std::isalpha(static_cast<unsigned char>(bare[0])) && bare[1] == ':' &&
+      (bare[2] == '\\' || bare[2] == '/'))
+    return true;
+  return bare.rfind("\\\\", 0) == 0 || (!bare.empty() && bare[0] == '/');
+}
+
+uint32_t AttributesOf(const std::string& name, const struct stat& info) {
+  uint32_t attributes = 0;
+  if (S_ISDIR(info.st_mode)) {
+    attributes |= kFileAttributeDirectory;
+  } else {
+    attributes |= kFileAttributeArchive;
+  }
+  if (!(info.st_mode & S_IWUSR)) attributes |= kFileAttributeReadOnly;
+  if (!name.empty() && name[0] == '.') attributes |= kFileAttributeHidden;
+  return attributes;
+}
+
+std::string LastComponent(const std::string& hostPath) {
+  const size_t slash = hostPath.find_last_of('/');
+  return slash == std::string::npos ? hostPath : hostPath.substr(slash + 1);
+}
+
+bool MatchesMask(const char* name, const char* mask) {
+  // Iterative wildcard match with one backtrack point per "*".
+  const char* starMask = nullptr;
+  const char* starName = nullptr;
+  while (*name) {
+    if (*mask == '*') {
+      starMask = ++mask;
+      starName = name;
+    } else if (*mask == '?' ||
+               std::tolower(static_cast<unsigned char>(*mask)) ==
+                   std::tolower(static_cast<unsigned char>(*name))) {
+      ++mask;
+      ++name;
+    } else if (starMask) {
+      mask = starMask;
+      name = ++starName;
+    } else {
+      return false;
+    }
+  }
+  while (*mask == '*') ++mask;
+  return *mask == '\0';
+}
+
+}  // namespace
+
+std::string ToNativePath(const std::string& path) { return posix::HostPath(path); }
+
+bool ReadPathAttributes(const std::string& path, uint32_t& attributes) {
+  if (path.empty()) return false;
+  const std::string host = posix::HostPath(path);
+  struct stat info;
+  if (stat(host.c_str(), &info) != 0) return false;
+  attributes = AttributesOf(LastComponent(host), info);
+  return true;
+}
+
+Win32Error CreateDirectoryWithParents(const std::string& path) {
+  if (!IsAbsoluteWindowsPath(path)) return kErrorBadPathname;
+  const std::string host = posix::HostPath(path);
+  struct stat info;
+  // CreateDirectory reports an existing entry the same way whether it is a
+  // folder or a file.
+  if (stat(host.c_str(), &info) == 0) return kErrorAlreadyExists;
+
+  // Create each missing component from the top down.
+  std::string built;
+  size_t position = 0;
+  while (position != std::string::npos) {
+    position = host.find('/', position + 1);
+    built = host.substr(0, position);
+    if (built.empty()) continue;
+    if (mkdir(built.c_str(), 0777) != 0 && errno != EEXIST) return FromErrno(errno);
+  }
+  if (stat(host.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return kErrorPathNotFound;
+  return kErrorSuccess;
+}
+
+Win32Error DeletePath(const std::string& path) {
+  const std::string host = posix::HostPath(path);
+  struct stat info;
+  if (stat(host.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return kErrorAccessDenied;
+  if (unlink(host.c_str()) == 0) return kErrorSuccess;
+  if (errno == ENOENT) {
+    const size_t slash = host.find_last_of('/');
+    const std::string parent = slash == std::string::npos ? "." : host.substr(0, slash);
+    return stat(parent.c_str(), &info) == 0 ? kErrorFileNotFound : kErrorPathNotFound;
+  }
+  return FromErrno(errno);
+}
+
+Win32Error FindEntries(const std::string& pattern, std::vector<FoundEntry>& entries) {
+  entries.clear();
+  const size_t separator = pattern.find_last_of("\\/");
+  const std::string folder = separator == std::string::npos ? "." : pattern.substr(0, separator);
+  const std::string mask = separator == std::string::npos ? pattern : pattern.substr(separator + 1);
+  const std::string hostFolder = separator == std::string::npos ? "." : posix::HostPath(folder);
+
+  DIR* dir = opendir(hostFolder.c_str());
+  if (!dir) return kErrorPathNotFound;
+  while (dirent* entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == ".." || !MatchesMask(name.c_str(), mask.c_str())) continue;
+    struct stat info;
+    if (stat((hostFolder + "/" + name).c_str(), &info) != 0) continue;
+    FoundEntry found;
+    found.name = name;
+    found.attributes = AttributesOf(name, info);
+    if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) found.attributes |= kFileAttributeDevice;
+    found.size = S_ISREG(info.st_mode) ? static_cast<uint64_t>(info.st_size) : 0;
+    entries.push_back(found);
+  }
+  closedir(dir);
+  return entries.empty() ? kErrorFileNotFound : kErrorSuccess;
+}
+
+FILE* OpenStdioFile(const std::string& path, const char* mode) {
+  return std::fopen(posix::HostPath(path).c_str(), mode);
+}
+
+}  // namespace platform

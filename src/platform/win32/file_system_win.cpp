@@ -1,0 +1,57 @@
+#include <windows.h>
+#include <shlobj.h>
+
+#include "platform/FileSystem.h"
+
+namespace platform {
+namespace {
+
+struct FindHandle {
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  ~FindHandle() {
+    if (handle != INVALID_HANDLE_VALUE) FindClose(handle);
+  }
+};
+
+}  // namespace
+
+std::string ToNativePath(const std::string& path) { return path; }
+
+bool ReadPathAttributes(const std::string& path, uint32_t& attributes) {
+  const DWORD value = GetFileAttributesA(path.c_str());
+  if (value == INVALID_FILE_ATTRIBUTES) return false;
+  attributes = value;
+  return true;
+}
+
+Win32Error CreateDirectoryWithParents(const std::string& path) {
+  return SHCreateDirectoryExA(nullptr, path.c_str(), nullptr);
+}
+
+Win32Error DeletePath(const std::string& path) {
+  return DeleteFileA(path.c_str()) ? kErrorSuccess : static_cast<Win32Error>(GetLastError());
+}
+
+Win32Error FindEntries(const std::string& pattern, std::vector<FoundEntry>& entries) {
+  entries.clear();
+  WIN32_FIND_DATAA data;
+  FindHandle find;
+  find.handle = FindFirstFileA(pattern.c_str(), &data);
+  if (find.handle == INVALID_HANDLE_VALUE) return static_cast<Win32Error>(GetLastError());
+  do {
+    const std::string name = data.cFileName;
+    if (name == "." || name == "..") continue;
+    FoundEntry entry;
+    entry.name = name;
+    entry.attributes = data.dwFileAttributes;
+    entry.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    entries.push_back(entry);
+  } while (FindNextFileA(find.handle, &data));
+  return entries.empty() ? kErrorFileNotFound : kErrorSuccess;
+}
+
+FILE* OpenStdioFile(const std::string& path, const char* mode) {
+  return std::fopen(path.c_str(), mode);
+}
+
+}  // namespace platform

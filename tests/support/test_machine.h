@@ -1,0 +1,39 @@
+// A machine of its own for each test. posix: a fresh machine root
+// (VARNIK_ROOT) in a temporary folder, removed afterwards. win32: the Wine
+// prefix of the run, which is fresh for every run; the test gets a scratch
+// folder under the temporary folder, removed afterwards.
+#pragma once
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+class TestMachine {
+ public:
+  TestMachine();
+  ~TestMachine();
+  TestMachine(const TestMachine&) = delete;
+  TestMachine& operator=(const TestMachine&) = delete;
+
+  // A Windows path ("C:\...") to an empty folder that belongs to this test.
+  const std::string& ScratchFolder() const { return scratch_; }
+
+  // posix only: writes machine.ini of the fresh root. On win32 the machine
+  // is what it is, and this returns false.
+  bool Configure(const std::string& machineIni);
+
+  // True when the facts of the machine can be set by the test.
+  static bool IsConfigurable();
+
+ private:
+  std::string root_;
+  std::string scratch_;
+  std::string previousRoot_;
+  bool hadPreviousRoot_ = false;
+};
+
+// Fixture base for tests that touch files, folders or the registry.
+class MachineTest : public ::testing::Test {
+ protected:
+  TestMachine machine_;
+};
