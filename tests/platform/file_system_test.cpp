@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.h"
+#include "test_machine.h"
+
+namespace {
+
+class FileSystemTest : public MachineTest {
+ protected:
+  void WriteFile(const std::string& path, const std::string& content) {
+    platform::UniqueStdioFile file(platform::OpenStdioFile(path, "wb"));
+    ASSERT_NE(nullptr, file) << path;
+    ASSERT_EQ(content.size(), std::fwrite(content.data(), 1, content.size(), file.get()));
+  }
+};
+
+TEST_F(FileSystemTest, CreatesMissingParentsAndReportsExistingEntries) {
+  const std::string deep = machine_.ScratchFolder() + "\\a\\b\\c";
+  EXPECT_EQ(platform::kErrorSuccess, platform::CreateDirectoryWithParents(deep));
+  uint32_t attributes = 0;
+  ASSERT_TRUE(platform::ReadPathAttributes(deep, attributes));
+  EXPECT_TRUE(attributes & platform::kFileAttributeDirectory);
+
+  EXPECT_EQ(platform::kErrorAlreadyExists, platform::CreateDirectoryWithParents(deep));
+  EXPECT_EQ(platform::kErrorAlreadyExists,
+            platform::CreateDirectoryWithParents("\\\\?\\" + deep));
+
+  const std::string file = machine_.ScratchFolder() + "\\a\\file";
+  WriteFile(file, "x");
+  EXPECT_EQ(platform::kErrorAlreadyExists, platform::CreateDirectoryWithParents(file));
+  EXPECT_NE(platform::kErrorSuccess, platform::CreateDirectoryWithParents(file + "\\below"));
+
+  EXPECT_EQ(platform::kErrorBadPathname, platform::CreateDirectoryWithParents("relative\\dir"));
+  EXPECT_EQ(platform::kErrorSuccess,
+            platform::CreateDirectoryWithParents("\\\\?\\" + machine_.ScratchFolder() + "\\long"));
+}
+
+TEST_F(FileSystemTest, DeleteReportsWhatWasMissing) {
+  const std::string folder = machine_.ScratchFolder();
+  WriteFile(folder + "\\doomed.txt", "x");
+  EXPECT_EQ(platform::kErrorSuccess, platform::DeletePath(folder + "\\doomed.txt"));
+  EXPECT_EQ(platform::kErrorFileNotFound, platform::DeletePath(folder + "\\doomed.txt"));
+  EXPECT_EQ(platform::kErrorPathNotFound, platform::DeletePath(folder + "\\none\\doomed.txt"));
+  EXPECT_EQ(platform::kErrorAccessDenied, platform::DeletePath(folder));
+}
+
+TEST_F(FileSystemTest, FindsEntriesByMaskWithoutRegardToCase) {
+  const std::string folder = machine_.ScratchFolder();
+  WriteFile(folder + "\\local_setup_info_a.ini", "12345");
+  WriteFile(folder + "\\LOCAL_SETUP_INFO_B.INI", "");
+  WriteFile(folder + "\\other.ini", "x");
+  WriteFile(folder + "\\local_setup_info_c.ini.bak", "x");
+  ASSERT_EQ(platform::kErrorSuccess,
+            platform::CreateDirectoryWithParents(folder + "\\local_setup_info_dir.ini"));
+
+  std::vector<platform::FoundEntry> entries;
+  ASSERT_EQ(platform::kErrorSuccess,
+            platform::FindEntries(folder + "\\local_setup_info_*.ini", entries));
+  std::sort(entries.begin(), entries.end(),
+            [](const auto& a, const auto& b) { return a.name < b.name; });
+  ASSERT_EQ(3u, entries.size());
+  EXPECT_EQ("LOCAL_SETUP_INFO_B.INI", entries[0].name);
+  EXPECT_EQ(0u, entries[0].size);
+  EXPECT_EQ("local_setup_info_a.ini", entries[1].name);
+  EXPECT_EQ(5u, entries[1].size);
+  EXPECT_FALSE(entries[1].attributes & platform::kFileAttributeDirectory);
+  EXPECT_EQ("local_setup_info_dir.ini", entries[2].name);
+  EXPECT_TRUE(entries[2].attributes & platform::kFileAttributeDirectory);
+
+  ASSERT_EQ(platform::kErrorSuccess, platform::FindEntries(folder + "\\?ther.*", entries));
+  ASSERT_EQ(1u, entries.size());
+  EXPECT_EQ("other.ini", entries[0].name);
+
+  EXPECT_EQ(platform::kErrorFileNotFound, platform::FindEntries(folder + "\\*.exe", entries));
+  EXPECT_TRUE(entries.empty());
+  EXPECT_EQ(platform::kErrorPathNotFound,
+            platform::FindEntries(folder + "\\missing\\*.ini", entries));
+}
+
+}  // namespace
