@@ -1,0 +1,53 @@
+// The loader's own reader and writer of INI files: every INI file it touches
+// (setup descriptors, Deployments.ini, local setup info, summaries) goes
+// through it. Section and key names compare without regard to case; keys are
+// kept in ascending order; ";" starts a comment anywhere on a line. The whole
+// file is held in memory and written back whole.
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <ostream>
+#include <set>
+#include <string>
+
+// Orders narrow texts by their lower-cased letters.
+struct CaseInsensitiveLess {
+  bool operator()(const std::string& a, const std::string& b) const;
+};
+
+class CIniFile {
+ public:
+  using KeyTable = std::map<std::string, std::string, CaseInsensitiveLess>;
+  using NameSet = std::set<std::string, CaseInsensitiveLess>;
+
+  CIniFile();
+  virtual ~CIniFile();
+  CIniFile(const CIniFile&);
+  CIniFile& operator=(const CIniFile&);
+
+  // Merges the file's sections into this one; false (and no change) when
+  // the file cannot be opened.
+  bool Load(const std::string& path);
+  // Writes the whole content; false when the file cannot be created or fully
+  // written.
+  bool Save(const std::string& path) const;
+  void WriteTo(std::ostream& out) const;
+
+  std::string GetValue(const std::string& section, const std::string& key) const;
+  std::string GetValue(const std::string& key) const;  // in the current section
+  std::string GetKeyAt(size_t index) const;
+  std::string GetValueAt(size_t index) const;
+
+  void SetCurrentSection(const std::string& section);
+  void SetValue(const std::string& key, const std::string& value);
+
+  size_t GetSection(const std::string& section, KeyTable& keys);
+  size_t GetSectionNames(NameSet& names) const;
+  void AddSection(const std::string& section, const KeyTable& keys);
+  bool MergeIntoSection(const std::string& section, const KeyTable& keys);
+  void RenameSection(const std::string& from, const std::string& to);
+  void ReplaceInValues(const std::string& search, const std::string& replacement);
+  bool HasKey(const std::string& section, const std::string& key);
+  bool CollectChangedSections(const CIniFile& other, NameSet& changed) const;
+};
