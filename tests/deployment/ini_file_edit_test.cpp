@@ -10,6 +10,7 @@
 #include "deployment/CIniFile.h"
 #include "deployment/SectionTable.h"
 #include "deployment/ini_test_files.h"
+#include "platform/TextCompare.h"
 #include "support/test_machine.h"
 
 namespace {
@@ -172,6 +173,29 @@ TEST_F(IniFileEditTest, CopiesAreIndependent) {
   original = copy;
   copy.SetValue("k", "3");
   EXPECT_EQ("2", original.GetValue("k"));
+}
+
+TEST_F(IniFileEditTest, CodePageLettersHaveCaseWhereTheSystemGivesThemCase) {
+  // 0xC9 and 0xE9 are "E" and "e" with acute accent in code page 1252.
+  const platform::CaseTables& tables = platform::SystemCaseTables();
+  const bool casePair = tables.lower[0xC9] == 0xE9 && tables.upper[0xE9] == 0xC9;
+#if defined(_WIN32)
+  EXPECT_TRUE(casePair) << "the Wine prefix of the tests runs code page 1252";
+#else
+  EXPECT_FALSE(casePair) << "only ASCII letters have case on posix";
+#endif
+  CIniFile ini = Loaded("[\xC9lan]\r\n\xC9t\xE9=1\r\n[\xE9lan]\r\n\xE9T\xC9=2\r\n");
+  CIniFile::NameSet names;
+  ini.GetSectionNames(names);
+  if (casePair) {
+    EXPECT_EQ(1u, names.size());
+    EXPECT_EQ("2", ini.GetValue("\xE9LAN", "\xC9T\xC9"));
+    EXPECT_EQ(SectionTable::HashName("\xC9lan"), SectionTable::HashName("\xE9lan"));
+  } else {
+    EXPECT_EQ(2u, names.size());
+    EXPECT_EQ("1", ini.GetValue("\xC9LAN", "\xC9t\xE9"));
+    EXPECT_EQ("", ini.GetValue("\xE9LAN", "\xC9t\xE9"));
+  }
 }
 
 TEST(SectionTableTest, HashIsTheUpperCasedNameTimesFivePlusEachSignedByte) {
