@@ -9,9 +9,9 @@
 
 #include "deployment/CIniFile.h"
 #include "deployment/SectionTable.h"
-#include "deployment/ini_test_files.h"
+#include "ini_test_files.h"
 #include "platform/TextCompare.h"
-#include "support/test_machine.h"
+#include "test_machine.h"
 
 namespace {
 

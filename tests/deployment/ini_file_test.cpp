@@ -6,8 +6,8 @@
 #include <string>
 
 #include "deployment/CIniFile.h"
-#include "deployment/ini_test_files.h"
-#include "support/test_machine.h"
+#include "ini_test_files.h"
+#include "test_machine.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "descriptor_files.h"
 #include "descriptors/ContentFlavors.h"
 #include "descriptors/SetupDescriptor.h"
-#include "descriptors/descriptor_files.h"
 
 namespace {
 

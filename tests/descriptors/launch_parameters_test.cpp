@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
+#include "descriptor_files.h"
 #include "descriptors/LaunchParameters.h"
 #include "descriptors/SetupDescriptor.h"
-#include "descriptors/descriptor_files.h"
 
 namespace {
 
