@@ -93,7 +93,7 @@ void CIniFile::ApplyLine(std::string& line, std::string& pendingName, KeyTable& 
 
   const size_t equals = line.find('=');
   if (equals != std::string::npos) {
-    pendingKeys[Trimmed(line, 0, equals)] = Trimmed(line, equals + 1, line.size());
+    pendingKeys.insert_or_assign(Trimmed(line, 0, equals), Trimmed(line, equals + 1, line.size()));
   }
 }
 
