@@ -1,0 +1,150 @@
+// Loading and saving INI files: the line rules, the last-occurrence rule, line
+// ends, and what Save writes and reports.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "deployment/CIniFile.h"
+#include "ini_test_files.h"
+#include "test_machine.h"
+
+namespace {
+
+class IniFileTest : public MachineTest {
+ protected:
+  std::string PathOf(const std::string& name) const {
+    return machine_.ScratchFolder() + "\\" + name;
+  }
+  CIniFile Loaded(const std::string& text) { return IniFromText(machine_.ScratchFolder(), text); }
+  static std::string Written(const CIniFile& ini) {
+    std::ostringstream out;
+    ini.WriteTo(out);
+    return out.str();
+  }
+};
+
+TEST_F(IniFileTest, ReadsKeysCommentsAndHeadersByTheLineRules) {
+  CIniFile ini = Loaded(
+      "orphan = before any header\r\n"
+      "[Sect]\r\n"
+      "key = some value ; note\r\n"
+      "; a whole-line comment=with an equals sign\r\n"
+      "a line with neither header nor equals sign\r\n"
+      "  padded key\t=\t padded value \t\r\n"
+      "url=http://host/a=b\r\n"
+      "[ Spaced ]\r\n"
+      "x=1\r\n"
+      "[Other]\r\n"
+      "Name=[x]\r\n"
+      "[half;]\r\n"
+      "cut=yes\r\n");
+  CIniFile::KeyTable keys;
+  EXPECT_EQ(4u, ini.GetSection("Sect", keys));
+  EXPECT_EQ("before any header", keys["orphan"]);
+  EXPECT_EQ("some value", keys["key"]);
+  EXPECT_EQ("padded value", keys["padded key"]);
+  EXPECT_EQ("http://host/a=b", keys["url"]);
+  // Header names are not trimmed.
+  EXPECT_EQ("1", ini.GetValue(" Spaced ", "x"));
+  EXPECT_EQ("", ini.GetValue("Spaced", "x"));
+  // A value in brackets opens a section and lands in it; "[half;]" is cut
+  // to "[half" before it is looked at, so it opens nothing.
+  EXPECT_EQ("[x]", ini.GetValue("x", "Name"));
+  EXPECT_EQ("yes", ini.GetValue("x", "cut"));
+  EXPECT_FALSE(ini.HasKey("Other", "Name"));
+}
+
+TEST_F(IniFileTest, HeaderBracketsAndEmptyHeaders) {
+  CIniFile ini = Loaded(
+      "junk [a]b] junk\r\n"
+      "odd=]not a header[\r\n"
+      "[]\r\n"
+      "carried=yes\r\n"
+      "[next]\r\n"
+      "[]\r\n"
+      "lost=yes\r\n");
+  // From the first "[" to the last "]"; "]...[" is no header.
+  EXPECT_EQ("]not a header[", ini.GetValue("a]b", "odd"));
+  // Keys under "[]" go on to the next named section, or nowhere.
+  EXPECT_EQ("yes", ini.GetValue("next", "carried"));
+  CIniFile::NameSet names;
+  EXPECT_EQ(2u, ini.GetSectionNames(names));
+}
+
+TEST_F(IniFileTest, LastOccurrenceWinsAndLoadMergesIntoWhatIsThere) {
+  CIniFile ini = Loaded(
+      "[Sect]\r\nA=1\r\na=2\r\ngone=x\r\n"
+      "[keep]\r\nk=1\r\n"
+      "[sect]\r\nA=3\r\nnew=y\r\n");
+  EXPECT_FALSE(ini.HasKey("Sect", "gone"));
+  // The section and the key keep the spelling they were created with.
+  EXPECT_NE(std::string::npos, Written(ini).find("[Sect]\r\nA=3\r\nnew=y\r\n\r\n"));
+
+  const std::string second = PathOf("second.ini");
+  WriteRawFile(second, "[SECT]\r\nnew=z\r\n");
+  ASSERT_TRUE(ini.Load(second));
+  EXPECT_EQ("1", ini.GetValue("keep", "k"));
+  EXPECT_EQ("z", ini.GetValue("Sect", "new"));
+  EXPECT_FALSE(ini.HasKey("Sect", "A"));
+}
+
+TEST_F(IniFileTest, ReadsCrLfLfAndLongLinesWhole) {
+  for (const std::string text :
+       {"[s]\r\na=1\r\nb=2", "[s]\na=1\nb=2\n", "[s]\r\na=1\nb=2\r\n\r\n"}) {
+    EXPECT_EQ("[s]\r\na=1\r\nb=2\r\n\r\n", Written(Loaded(text))) << text;
+  }
+  const std::string longValue(5000, 'v');
+  CIniFile ini = Loaded("[s]\r\nlong=" + longValue + "\r\n[t]\r\nb=2\r\n");
+  EXPECT_EQ(longValue, ini.GetValue("s", "long"));
+  EXPECT_EQ("2", ini.GetValue("t", "b"));
+}
+
+TEST_F(IniFileTest, MissingFilesAndFoldersLoadNothingAndReportFalse) {
+  CIniFile ini = Loaded("[s]\r\na=1\r\n");
+  EXPECT_FALSE(ini.Load(PathOf("absent.ini")));
+  EXPECT_FALSE(ini.Load(PathOf("no folder\\absent.ini")));
+  EXPECT_FALSE(ini.Load(machine_.ScratchFolder()));
+  EXPECT_EQ("[s]\r\na=1\r\n\r\n", Written(ini));
+}
+
+TEST_F(IniFileTest, SaveWritesCrLfLinesTruncatesAndReportsWhatItCannotCreate) {
+  CIniFile ini;
+  ini.SetCurrentSection("Common Data");
+  ini.SetValue("b", "two words");
+  ini.SetValue("A", "1");
+  ini.SetValue("c", "");
+  const std::string path = PathOf("saved.ini");
+  WriteRawFile(path, std::string(200, 'x'));
+  ASSERT_TRUE(ini.Save(path));
+  EXPECT_EQ("[Common Data]\r\nA=1\r\nb=two words\r\nc=\r\n\r\n", ReadRawFile(path));
+
+  EXPECT_FALSE(ini.Save(PathOf("no such folder\\out.ini")));
+  EXPECT_FALSE(ini.Save(machine_.ScratchFolder()));
+}
+
+#if !defined(_WIN32)
+TEST_F(IniFileTest, SaveReportsAFileThatCannotBeWrittenWhole) {
+  // /dev/full accepts the open and refuses every byte.
+  CIniFile ini;
+  ini.SetCurrentSection("s");
+  ini.SetValue("k", std::string(100000, 'x'));
+  EXPECT_FALSE(ini.Save("/dev/full"));
+}
+#endif
+
+TEST_F(IniFileTest, ManySectionsSurviveASaveAndLoadRoundTrip) {
+  CIniFile ini;
+  for (int section = 0; section < 300; ++section) {
+    ini.SetCurrentSection("File_" + std::to_string(section));
+    for (int key = 0; key < 4; ++key)
+      ini.SetValue("Key" + std::to_string(key), std::to_string(section * key));
+  }
+  ASSERT_TRUE(ini.Save(PathOf("round.ini")));
+  CIniFile reread;
+  ASSERT_TRUE(reread.Load(PathOf("round.ini")));
+  EXPECT_EQ(Written(ini), Written(reread));
+  EXPECT_EQ("597", reread.GetValue("file_199", "key3"));
+}
+
+}  // namespace
