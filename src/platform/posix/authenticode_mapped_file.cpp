@@ -35,6 +35,16 @@ class FileDescriptor {
   int descriptor_;
 };
 
+// CreateFile tells a missing file from a missing folder.
+Win32Error MissingFileOrFolder(const std::string& hostPath) {
+  const size_t slash = hostPath.find_last_of('/');
+  if (slash == std::string::npos || slash == 0) return kErrorFileNotFound;
+  struct stat folder = {};
+  const std::string parent = hostPath.substr(0, slash);
+  return stat(parent.c_str(), &folder) == 0 && S_ISDIR(folder.st_mode) ? kErrorFileNotFound
+                                                                       : kErrorPathNotFound;
+}
+
 }  // namespace
 
 MappedFile::~MappedFile() {
@@ -43,7 +53,7 @@ MappedFile::~MappedFile() {
 
 Win32Error MappedFile::Open(const std::string& hostPath) {
   FileDescriptor file(open(hostPath.c_str(), O_RDONLY | O_CLOEXEC));
-  if (file.Get() < 0) return FromErrno(errno);
+  if (file.Get() < 0) return errno == ENOENT ? MissingFileOrFolder(hostPath) : FromErrno(errno);
   struct stat info = {};
   if (fstat(file.Get(), &info) != 0) return FromErrno(errno);
   if (S_ISDIR(info.st_mode)) return kErrorAccessDenied;
