@@ -14,6 +14,10 @@
 #   expired.exe                certificate expired in 2021, no timestamp
 #   server-usage.exe           certificate for server authentication only
 #   revoked.exe                certificate listed in the test CA's CRL
+#   timestamped.exe            signed.exe with an RFC 3161 timestamp of now
+#   expired-timestamped.exe    expired certificate, timestamped in 2020 while valid
+#   expired-late-timestamp.exe expired certificate, timestamped in 2022
+#   expired-untrusted-tsa.exe  expired certificate, 2020 timestamp of an untrusted TSA
 #   unsigned.cab               MSZIP cabinet with a subfolder, never signed
 #   signed.cab                 that cabinet signed by "Nordak Labs"
 #   contoso.cab                signed by "Contoso Tools"
@@ -72,6 +76,19 @@ sign self-signed.pem unsigned.exe self-signed.exe
 sign expired.pem unsigned.exe expired.exe
 sign server-usage.pem unsigned.exe server-usage.exe
 sign revoked.pem unsigned.exe revoked.exe
+timestamp() {
+  local tsa=$1 when=$2
+  shift 2
+  local at=()
+  [ -n "$when" ] && at=(-TSA-time "$when")
+  sign "$@" -TSA-certs "$pki/$tsa" -TSA-key "$pki/signer.key" "${at[@]}"
+}
+july_2020=1593561600
+january_2022=1640995200
+timestamp tsa.pem "" nordak.pem unsigned.exe timestamped.exe
+timestamp tsa.pem $july_2020 expired.pem unsigned.exe expired-timestamped.exe
+timestamp tsa.pem $january_2022 expired.pem unsigned.exe expired-late-timestamp.exe
+timestamp untrusted-tsa.pem $july_2020 expired.pem unsigned.exe expired-untrusted-tsa.exe
 # A byte in the middle of the code section.
 flip_byte signed.exe 2000 tampered.exe
 

@@ -13,6 +13,8 @@
 #   untrusted-leaf.pem     "Nordak Labs", code signing, issued by the untrusted CA
 #   untrusted-chain.pem    untrusted-leaf.pem followed by untrusted-ca.pem
 #   self-signed.pem        "Nordak Labs", code signing, signed by itself
+#   tsa.pem                "Varnik Test TSA", time stamping, test CA, valid 2019-2036
+#   untrusted-tsa.pem      the same from the untrusted CA
 set -euo pipefail
 out=${1:?usage: make-test-pki.sh OUT}
 mkdir -p "$out"
@@ -55,6 +57,12 @@ keyUsage = critical, digitalSignature
 extendedKeyUsage = serverAuth
 subjectKeyIdentifier = hash
 authorityKeyIdentifier = keyid
+[time_stamping]
+basicConstraints = critical, CA:false
+keyUsage = critical, digitalSignature
+extendedKeyUsage = critical, timeStamping
+subjectKeyIdentifier = hash
+authorityKeyIdentifier = keyid
 [self_signed]
 basicConstraints = critical, CA:false
 keyUsage = critical, digitalSignature
@@ -72,8 +80,13 @@ init_ca() {
   echo 1000 > "$name.db/serial"
   echo 1000 > "$name.db/crlnumber"
   new_key "$name.key"
-  openssl req -new -x509 -config openssl.cnf -extensions root_ca -key "$name.key" \
-    -subj "/CN=$subject/O=Varnik Tests" -days 3650 -sha256 -out "$name.pem"
+  # Valid from 2019, so timestamps of the past can chain to it.
+  openssl req -new -config openssl.cnf -key "$name.key" -subj "/CN=$subject/O=Varnik Tests" \
+    -out "$name.csr"
+  (cd "$name.db" && openssl ca -batch -selfsign -config ../openssl.cnf -keyfile "../$name.key" \
+    -extensions root_ca -subj "/CN=$subject/O=Varnik Tests" -in "../$name.csr" -out "../$name.pem" \
+    -notext -startdate 20190101000000Z -enddate 20360101000000Z 2>/dev/null)
+  rm -f "$name.csr"
 }
 
 # issue CA OUT SUBJECT EXTENSIONS [openssl ca options...]
@@ -97,6 +110,9 @@ issue ca expired "Nordak Labs" code_signing -startdate 20200101000000Z -enddate 
 issue ca server-usage "Nordak Labs" server_usage -days 365
 issue ca revoked "Nordak Labs" code_signing -days 365
 issue untrusted-ca untrusted-leaf "Nordak Labs" code_signing -days 365
+issue ca tsa "Varnik Test TSA" time_stamping -startdate 20190101000000Z -enddate 20360101000000Z
+issue untrusted-ca untrusted-tsa "Varnik Test TSA" time_stamping \
+  -startdate 20190101000000Z -enddate 20360101000000Z
 cat untrusted-leaf.pem untrusted-ca.pem > untrusted-chain.pem
 
 (cd ca.db && openssl ca -config ../openssl.cnf -cert ../ca.pem -keyfile ../ca.key \

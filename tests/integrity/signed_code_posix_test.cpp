@@ -53,6 +53,16 @@ TEST_F(SignedCodePosixTest, CertificateMustBeValidNowAndForCodeSigning) {
   EXPECT_EQ(platform::kCertEWrongUsage, Check("server-usage.exe"));
 }
 
+// A trusted timestamp moves the judgement to the moment of signing.
+TEST_F(SignedCodePosixTest, TimestampFromWhileTheCertificateWasValid) {
+  TrustedTestRoot trust;
+  EXPECT_EQ(platform::kSOk, Check("timestamped.exe"));
+  EXPECT_EQ(platform::kSOk, Check("expired-timestamped.exe"));
+  EXPECT_EQ(platform::kCertEExpired, Check("expired-late-timestamp.exe"));
+  // A timestamp nobody trusts is no timestamp.
+  EXPECT_EQ(platform::kCertEExpired, Check("expired-untrusted-tsa.exe"));
+}
+
 TEST_F(SignedCodePosixTest, ChangedCabinetByteFailsTheDigest) {
   TrustedTestRoot trust;
   EXPECT_EQ(platform::kTrustEBadDigest, Check("tampered.cab"));

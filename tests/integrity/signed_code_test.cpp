@@ -60,7 +60,7 @@ TEST_F(SignedCodeTest, UnsignedFilesAreRefusedWithoutReachingTheTrustVerifier) {
 }
 
 TEST_F(SignedCodeTest, FilesSignedByTheMakerPass) {
-  for (const char* name : {"signed.exe", "signed-sha1.exe", "signed32.dll", "signed.cab"}) {
+  for (const char* name : {"signed.exe", "signed-sha1.exe", "signed32.dll", "timestamped.exe", "signed.cab"}) {
     SCOPED_TRACE(name);
     const std::string path = StageFixture(machine_, name);
     DebugOutputCapture capture;

@@ -20,21 +20,16 @@ struct X509InfoStackRelease {
 using X509InfoStackPtr = std::unique_ptr<STACK_OF(X509_INFO), X509InfoStackRelease>;
 using BioPtr = std::unique_ptr<BIO, OpenSslRelease<BIO, BIO_free_all>>;
 
-struct TrustMaterial {
-  X509StorePtr store;
-  std::vector<X509CrlPtr> crls;
-};
-
 // Every certificate and CRL in one PEM file.
-void LoadPemFile(const std::string& path, TrustMaterial& trust) {
+void LoadPemFile(const std::string& path, X509_STORE* store, std::vector<X509CrlPtr>* crls) {
   BioPtr file(BIO_new_file(path.c_str(), "r"));
   if (!file) return;
   X509InfoStackPtr items(PEM_X509_INFO_read_bio(file.get(), nullptr, nullptr, nullptr));
   if (!items) return;
   for (int i = 0; i < sk_X509_INFO_num(items.get()); ++i) {
     X509_INFO* item = sk_X509_INFO_value(items.get(), i);
-    if (item->x509) X509_STORE_add_cert(trust.store.get(), item->x509);
-    if (item->crl && X509_CRL_up_ref(item->crl)) trust.crls.emplace_back(item->crl);
+    if (item->x509) X509_STORE_add_cert(store, item->x509);
+    if (crls && item->crl && X509_CRL_up_ref(item->crl)) crls->emplace_back(item->crl);
   }
 }
 
@@ -43,40 +38,12 @@ std::string FromEnvironmentOr(const char* variable, const char* fallback) {
   return value && *value ? value : fallback;
 }
 
-bool LoadTrustMaterial(TrustMaterial& trust) {
-  trust.store.reset(X509_STORE_new());
-  if (!trust.store) return false;
-  std::error_code error;
-  const std::filesystem::path folder = std::filesystem::path(MachineRoot()) / "certificates";
-  for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
-       entry.increment(error)) {
-    if (entry->path().extension() == ".pem") LoadPemFile(entry->path().string(), trust);
-  }
-  // The system store's hashed folder is read only for the issuers a chain
-  // asks for.
-  X509_LOOKUP* lookup = X509_STORE_add_lookup(trust.store.get(), X509_LOOKUP_hash_dir());
-  if (lookup) {
-    const std::string systemFolder =
-        FromEnvironmentOr(X509_get_default_cert_dir_env(), X509_get_default_cert_dir());
-    X509_LOOKUP_add_dir(lookup, systemFolder.c_str(), X509_FILETYPE_PEM);
-  }
-  return true;
-}
-
-// Where the issuer was not found or the root is not trusted, the system's
-// CA bundle file may still know it; parsing the whole bundle is left to
-// that case.
-bool MayBeInSystemBundle(int error) {
-  return error == X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT ||
-         error == X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY ||
-         error == X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE ||
-         error == X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT || error == X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN;
-}
-
-int BuildChain(X509_STORE* store, X509* signer, STACK_OF(X509) * included, X509StackPtr& chain) {
+int BuildChain(X509_STORE* store, X509* signer, STACK_OF(X509) * included, const std::time_t* signedAt,
+               X509StackPtr& chain) {
   X509StoreCtxPtr context(X509_STORE_CTX_new());
   if (!context || X509_STORE_CTX_init(context.get(), store, signer, included) != 1)
     return X509_V_ERR_OUT_OF_MEM;
+  if (signedAt) X509_VERIFY_PARAM_set_time(X509_STORE_CTX_get0_param(context.get()), *signedAt);
   if (X509_verify_cert(context.get()) == 1) {
     chain.reset(X509_STORE_CTX_get1_chain(context.get()));
     return chain ? X509_V_OK : X509_V_ERR_OUT_OF_MEM;
@@ -169,18 +136,51 @@ RevocationScope RevocationScopeOf(uint32_t revocationChecks, uint32_t providerFl
   return revocationChecks == kWtdRevokeWholeChain ? RevocationScope::Chain : RevocationScope::None;
 }
 
-HResult VerifySignerChain(X509* signer, STACK_OF(X509) * included, STACK_OF(X509_CRL) * includedCrls,
-                          RevocationScope revocation) {
-  TrustMaterial trust;
-  if (!LoadTrustMaterial(trust)) return kTrustEFail;
-
-  X509StackPtr chain;
-  int error = BuildChain(trust.store.get(), signer, included, chain);
-  if (MayBeInSystemBundle(error)) {
+X509StorePtr NewTrustStore(bool withSystemBundle, std::vector<X509CrlPtr>* crls) {
+  X509StorePtr store(X509_STORE_new());
+  if (!store) return store;
+  std::error_code error;
+  const std::filesystem::path folder = std::filesystem::path(MachineRoot()) / "certificates";
+  for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+       entry.increment(error)) {
+    if (entry->path().extension() == ".pem") LoadPemFile(entry->path().string(), store.get(), crls);
+  }
+  // The system store's hashed folder is read only for the issuers a chain
+  // asks for; the bundle file is parsed whole, so only on request.
+  X509_LOOKUP* lookup = X509_STORE_add_lookup(store.get(), X509_LOOKUP_hash_dir());
+  if (lookup) {
+    const std::string systemFolder =
+        FromEnvironmentOr(X509_get_default_cert_dir_env(), X509_get_default_cert_dir());
+    X509_LOOKUP_add_dir(lookup, systemFolder.c_str(), X509_FILETYPE_PEM);
+  }
+  if (withSystemBundle) {
     const std::string bundle =
         FromEnvironmentOr(X509_get_default_cert_file_env(), X509_get_default_cert_file());
-    if (X509_STORE_load_file(trust.store.get(), bundle.c_str()) == 1)
-      error = BuildChain(trust.store.get(), signer, included, chain);
+    X509_STORE_load_file(store.get(), bundle.c_str());
+  }
+  return store;
+}
+
+bool MayBeInSystemBundle(int verifyError) {
+  return verifyError == X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT ||
+         verifyError == X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY ||
+         verifyError == X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE ||
+         verifyError == X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT ||
+         verifyError == X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN;
+}
+
+HResult VerifySignerChain(X509* signer, STACK_OF(X509) * included, STACK_OF(X509_CRL) * includedCrls,
+                          RevocationScope revocation, const std::time_t* signedAt) {
+  std::vector<X509CrlPtr> machineCrls;
+  X509StorePtr store = NewTrustStore(false, &machineCrls);
+  if (!store) return kTrustEFail;
+
+  X509StackPtr chain;
+  int error = BuildChain(store.get(), signer, included, signedAt, chain);
+  if (MayBeInSystemBundle(error)) {
+    store = NewTrustStore(true);
+    if (!store) return kTrustEFail;
+    error = BuildChain(store.get(), signer, included, signedAt, chain);
   }
   if (error != X509_V_OK) return FromVerifyError(error);
 
@@ -189,7 +189,7 @@ HResult VerifySignerChain(X509* signer, STACK_OF(X509) * included, STACK_OF(X509
   }
 
   std::vector<X509_CRL*> crls;
-  for (const X509CrlPtr& crl : trust.crls) crls.push_back(crl.get());
+  for (const X509CrlPtr& crl : machineCrls) crls.push_back(crl.get());
   for (int i = 0; includedCrls && i < sk_X509_CRL_num(includedCrls); ++i)
     crls.push_back(sk_X509_CRL_value(includedCrls, i));
   return CheckRevocation(chain.get(), revocation, crls);

@@ -10,6 +10,7 @@
 #include "platform/posix/authenticode_mapped_file.h"
 #include "platform/posix/authenticode_name.h"
 #include "platform/posix/authenticode_signed_data.h"
+#include "platform/posix/authenticode_timestamp.h"
 #include "platform/posix/authenticode_trust.h"
 
 namespace platform {
@@ -227,8 +228,11 @@ HResult VerifyTrustOfFile(const TrustFileRequest& request) {
   if (result == kSOk) result = VerifyFileDigest(loaded.file.Data(), loaded.layout, indirect);
   if (result != kSOk) return result;
 
+  std::time_t signedAt = 0;
+  const bool timestamped = !RequiresValidityNow(certificate) && ReadVerifiedTimestamp(signer, signedAt);
   return VerifySignerChain(certificate, signedData->d.sign->cert, signedData->d.sign->crl,
-                           RevocationScopeOf(request.revocationChecks, request.providerFlags));
+                           RevocationScopeOf(request.revocationChecks, request.providerFlags),
+                           timestamped ? &signedAt : nullptr);
 }
 
 bool TrustPromptAvailable() { return false; }
