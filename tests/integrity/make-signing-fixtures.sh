@@ -18,6 +18,7 @@
 #   expired-timestamped.exe    expired certificate, timestamped in 2020 while valid
 #   expired-late-timestamp.exe expired certificate, timestamped in 2022
 #   expired-untrusted-tsa.exe  expired certificate, 2020 timestamp of an untrusted TSA
+#   expired-lifetime.exe       expired lifetime-signing certificate, 2020 timestamp
 #   unsigned.cab               MSZIP cabinet with a subfolder, never signed
 #   signed.cab                 that cabinet signed by "Nordak Labs"
 #   contoso.cab                signed by "Contoso Tools"
@@ -89,6 +90,7 @@ timestamp tsa.pem "" nordak.pem unsigned.exe timestamped.exe
 timestamp tsa.pem $july_2020 expired.pem unsigned.exe expired-timestamped.exe
 timestamp tsa.pem $january_2022 expired.pem unsigned.exe expired-late-timestamp.exe
 timestamp untrusted-tsa.pem $july_2020 expired.pem unsigned.exe expired-untrusted-tsa.exe
+timestamp tsa.pem $july_2020 expired-lifetime.pem unsigned.exe expired-lifetime.exe
 # A byte in the middle of the code section.
 flip_byte signed.exe 2000 tampered.exe
 

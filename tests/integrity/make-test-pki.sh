@@ -7,6 +7,7 @@
 #   contoso.pem            "Contoso Tools", code signing, test CA
 #   nordak-lower.pem       "nordak labs", code signing, test CA
 #   expired.pem            "Nordak Labs", valid 2020-2021 only, test CA
+#   expired-lifetime.pem   the same, also marked for lifetime signing
 #   server-usage.pem       "Nordak Labs", server authentication only, test CA
 #   revoked.pem            "Nordak Labs", test CA, listed in crl.pem
 #   crl.pem                the test CA's CRL
@@ -49,6 +50,12 @@ subjectKeyIdentifier = hash
 basicConstraints = critical, CA:false
 keyUsage = critical, digitalSignature
 extendedKeyUsage = codeSigning
+subjectKeyIdentifier = hash
+authorityKeyIdentifier = keyid
+[lifetime_signing]
+basicConstraints = critical, CA:false
+keyUsage = critical, digitalSignature
+extendedKeyUsage = codeSigning, 1.3.6.1.4.1.311.10.3.13
 subjectKeyIdentifier = hash
 authorityKeyIdentifier = keyid
 [server_usage]
@@ -107,6 +114,7 @@ issue ca nordak "Nordak Labs" code_signing -days 365
 issue ca contoso "Contoso Tools" code_signing -days 365
 issue ca nordak-lower "nordak labs" code_signing -days 365
 issue ca expired "Nordak Labs" code_signing -startdate 20200101000000Z -enddate 20210101000000Z
+issue ca expired-lifetime "Nordak Labs" lifetime_signing -startdate 20200101000000Z -enddate 20210101000000Z
 issue ca server-usage "Nordak Labs" server_usage -days 365
 issue ca revoked "Nordak Labs" code_signing -days 365
 issue untrusted-ca untrusted-leaf "Nordak Labs" code_signing -days 365

@@ -61,6 +61,8 @@ TEST_F(SignedCodePosixTest, TimestampFromWhileTheCertificateWasValid) {
   EXPECT_EQ(platform::kCertEExpired, Check("expired-late-timestamp.exe"));
   // A timestamp nobody trusts is no timestamp.
   EXPECT_EQ(platform::kCertEExpired, Check("expired-untrusted-tsa.exe"));
+  // Lifetime signing: the certificate must be valid now, timestamp or not.
+  EXPECT_EQ(platform::kCertEExpired, Check("expired-lifetime.exe"));
 }
 
 TEST_F(SignedCodePosixTest, ChangedCabinetByteFailsTheDigest) {
