@@ -72,6 +72,10 @@ bool EmbeddedSignatureQuery::QueryObject(const WideString& path) {
 }
 
 bool EmbeddedSignatureQuery::GetSignerInfoSize(uint32_t& size) {
+  if (!impl_->message) {
+    impl_->lastError = static_cast<DWORD>(CRYPT_E_INVALID_INDEX);
+    return false;
+  }
   DWORD bytes = 0;
   if (!CryptMsgGetParam(impl_->message, CMSG_SIGNER_INFO_PARAM, 0, nullptr, &bytes)) return impl_->Fail();
   size = bytes;
@@ -79,6 +83,10 @@ bool EmbeddedSignatureQuery::GetSignerInfoSize(uint32_t& size) {
 }
 
 bool EmbeddedSignatureQuery::GetSignerInfo(void* buffer, uint32_t& size) {
+  if (!impl_->message) {
+    impl_->lastError = static_cast<DWORD>(CRYPT_E_INVALID_INDEX);
+    return false;
+  }
   DWORD bytes = size;
   if (!CryptMsgGetParam(impl_->message, CMSG_SIGNER_INFO_PARAM, 0, buffer, &bytes)) return impl_->Fail();
   size = bytes;
@@ -86,6 +94,10 @@ bool EmbeddedSignatureQuery::GetSignerInfo(void* buffer, uint32_t& size) {
 }
 
 bool EmbeddedSignatureQuery::FindSignerCertificate(const void* signerInfo) {
+  if (!signerInfo || !impl_->store) {
+    impl_->lastError = ERROR_INVALID_PARAMETER;
+    return false;
+  }
   const auto* signer = static_cast<const CMSG_SIGNER_INFO*>(signerInfo);
   CERT_INFO wanted = {};
   wanted.Issuer = signer->Issuer;
@@ -97,6 +109,10 @@ bool EmbeddedSignatureQuery::FindSignerCertificate(const void* signerInfo) {
 }
 
 uint32_t EmbeddedSignatureQuery::GetSimpleDisplayName(char* buffer, uint32_t size) {
+  if (!impl_->certificate) {
+    impl_->lastError = static_cast<DWORD>(CRYPT_E_NOT_FOUND);
+    return 0;
+  }
   const DWORD length =
       CertGetNameStringA(impl_->certificate, CERT_NAME_SIMPLE_DISPLAY_TYPE, 0, nullptr, buffer, size);
   if (length == 0) impl_->lastError = GetLastError();
