@@ -12,46 +12,15 @@
 #include "platform/posix/authenticode_signed_data.h"
 #include "platform/posix/authenticode_timestamp.h"
 #include "platform/posix/authenticode_trust.h"
+#include "platform/posix/wide_text.h"
 
 namespace platform {
 namespace {
 
 using namespace posix::authenticode;
 
-constexpr char16_t kReplacement = 0xFFFD;
-
-std::string ToUtf8(const WideString& text) {
-  std::string utf8;
-  for (size_t i = 0; i < text.size(); ++i) {
-    uint32_t code = text[i];
-    if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
-      code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      ++i;
-    } else if (code >= 0xD800 && code <= 0xDFFF) {
-      code = kReplacement;
-    }
-    if (code < 0x80) {
-      utf8 += static_cast<char>(code);
-    } else if (code < 0x800) {
-      utf8 += static_cast<char>(0xC0 | (code >> 6));
-      utf8 += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-      utf8 += static_cast<char>(0xE0 | (code >> 12));
-      utf8 += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      utf8 += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-      utf8 += static_cast<char>(0xF0 | (code >> 18));
-      utf8 += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-      utf8 += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      utf8 += static_cast<char>(0x80 | (code & 0x3F));
-    }
-  }
-  return utf8;
-}
-
 // What a Windows file path names on this machine.
-std::string HostPathOf(const WideString& path) { return ToNativePath(ToUtf8(path)); }
+std::string HostPathOf(const WideString& path) { return ToNativePath(posix::ToUtf8(path)); }
 
 // A file's signature as far as it can be read: the mapped file, where the
 // signature lies and the decoded SignedData.
@@ -78,52 +47,6 @@ HResult LoadSignature(const WideString& path, LoadedSignature& loaded, Win32Erro
 }
 
 }  // namespace
-
-WideString ToWideString(const std::string& text) {
-  WideString wide;
-  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-  const size_t size = text.size();
-  size_t i = 0;
-  while (i < size) {
-    const unsigned char lead = bytes[i];
-    uint32_t code = kReplacement;
-    size_t length = 1;
-    uint32_t minimum = 0;
-    if (lead < 0x80) {
-      code = lead;
-    } else if ((lead & 0xE0) == 0xC0) {
-      length = 2, code = lead & 0x1F, minimum = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-      length = 3, code = lead & 0x0F, minimum = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-      length = 4, code = lead & 0x07, minimum = 0x10000;
-    } else {
-      length = 0;
-    }
-    bool valid = length > 0 && i + length <= size;
-    for (size_t k = 1; valid && k < length; ++k) {
-      if ((bytes[i + k] & 0xC0) != 0x80) valid = false;
-      code = (code << 6) | (bytes[i + k] & 0x3F);
-    }
-    if (valid && length > 1 &&
-        (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)))
-      valid = false;
-    if (!valid) {
-      wide += kReplacement;
-      ++i;
-      continue;
-    }
-    if (code >= 0x10000) {
-      code -= 0x10000;
-      wide += static_cast<char16_t>(0xD800 + (code >> 10));
-      wide += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
-    } else {
-      wide += static_cast<char16_t>(code);
-    }
-    i += length;
-  }
-  return wide;
-}
 
 class EmbeddedSignatureQuery::Impl {
  public:
