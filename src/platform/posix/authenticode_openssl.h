@@ -2,10 +2,12 @@
 #pragma once
 
 #include <openssl/evp.h>
+#include <openssl/objects.h>
 #include <openssl/pkcs7.h>
 #include <openssl/x509.h>
 #include <openssl/x509_vfy.h>
 
+#include <cstring>
 #include <memory>
 
 namespace platform::posix::authenticode {
@@ -37,5 +39,13 @@ struct OpenSslBytesRelease {
   void operator()(unsigned char* bytes) const { OPENSSL_free(bytes); }
 };
 using OpenSslBytes = std::unique_ptr<unsigned char, OpenSslBytesRelease>;
+
+// The object identifier in dotted form equals dotted.
+inline bool IsObject(const ASN1_OBJECT* object, const char* dotted) {
+  if (!object) return false;
+  char text[80] = {};
+  const int length = OBJ_obj2txt(text, sizeof(text), object, 1);
+  return length > 0 && static_cast<size_t>(length) < sizeof(text) && std::strcmp(text, dotted) == 0;
+}
 
 }  // namespace platform::posix::authenticode

@@ -16,13 +16,6 @@ constexpr char kSpcIndirectData[] = "1.3.6.1.4.1.311.2.1.4";
 constexpr uint8_t kPeImageData[] = {0x2B, 0x06, 0x01, 0x04, 0x01, 0x82, 0x37, 0x02, 0x01, 0x0F};
 constexpr uint8_t kCabinetData[] = {0x2B, 0x06, 0x01, 0x04, 0x01, 0x82, 0x37, 0x02, 0x01, 0x19};
 
-bool IsObject(const ASN1_OBJECT* object, const char* dotted) {
-  if (!object) return false;
-  char text[80] = {};
-  const int length = OBJ_obj2txt(text, sizeof(text), object, 1);
-  return length > 0 && static_cast<size_t>(length) < sizeof(text) && std::strcmp(text, dotted) == 0;
-}
-
 bool HasValue(const DerElement& element, const uint8_t* expected, size_t length) {
   return element.valueLength == length && std::memcmp(element.value, expected, length) == 0;
 }

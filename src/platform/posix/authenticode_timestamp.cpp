@@ -24,13 +24,6 @@ struct ExtendedKeyUsageRelease {
 };
 using ExtendedKeyUsagePtr = std::unique_ptr<EXTENDED_KEY_USAGE, ExtendedKeyUsageRelease>;
 
-bool IsObject(const ASN1_OBJECT* object, const char* dotted) {
-  if (!object) return false;
-  char text[80] = {};
-  const int length = OBJ_obj2txt(text, sizeof(text), object, 1);
-  return length > 0 && static_cast<size_t>(length) < sizeof(text) && std::strcmp(text, dotted) == 0;
-}
-
 Pkcs7Ptr TimestampToken(PKCS7_SIGNER_INFO* signer) {
   STACK_OF(X509_ATTRIBUTE)* attributes = signer->unauth_attr;
   for (int i = 0; attributes && i < sk_X509_ATTRIBUTE_num(attributes); ++i) {
