@@ -1,0 +1,58 @@
+#include "platform/posix/authenticode_layout.h"
+
+namespace platform::posix::authenticode {
+namespace {
+
+constexpr size_t kFixedHeaderSize = 36;
+constexpr uint16_t kReservePresent = 0x0004;
+// A signed cabinet's reserved header area: cbCFHeader 20, then a marker,
+// the signature's offset and size, and eight bytes of zeros.
+constexpr uint16_t kSignatureReserveSize = 20;
+constexpr uint32_t kSignatureReserveMarker = 0x00100000;
+constexpr size_t kReserveEnd = 60;
+
+SignatureLayout WithStatus(LayoutStatus status) {
+  SignatureLayout layout;
+  layout.kind = SubjectKind::Cabinet;
+  layout.status = status;
+  return layout;
+}
+
+}  // namespace
+
+SignatureLayout LocateCabinetSignature(const uint8_t* data, size_t size) {
+  if (size < kFixedHeaderSize) return WithStatus(LayoutStatus::Malformed);
+  uint16_t flags = 0;
+  ReadLe16(data, size, 30, flags);
+  if (!(flags & kReservePresent)) return WithStatus(LayoutStatus::Unsigned);
+
+  uint16_t headerReserve = 0;
+  uint32_t marker = 0;
+  if (!ReadLe16(data, size, 36, headerReserve)) return WithStatus(LayoutStatus::Malformed);
+  // Another kind of reserved area: not a signature.
+  if (headerReserve != kSignatureReserveSize) return WithStatus(LayoutStatus::Unsigned);
+  if (size < kReserveEnd) return WithStatus(LayoutStatus::Malformed);
+  ReadLe32(data, size, 40, marker);
+  if (marker != kSignatureReserveMarker) return WithStatus(LayoutStatus::Unsigned);
+
+  uint32_t signatureOffset = 0;
+  uint32_t signatureSize = 0;
+  ReadLe32(data, size, 44, signatureOffset);
+  ReadLe32(data, size, 48, signatureSize);
+  if (signatureOffset == 0 && signatureSize == 0) return WithStatus(LayoutStatus::Unsigned);
+  if (signatureOffset < kReserveEnd || signatureSize == 0 || signatureOffset > size ||
+      size - signatureOffset < signatureSize)
+    return WithStatus(LayoutStatus::Malformed);
+
+  SignatureLayout layout = WithStatus(LayoutStatus::Signed);
+  layout.signature = {signatureOffset, signatureSize};
+  // Skipped: reserved1 (4-7), and iCabinet with the first sixteen bytes of
+  // the reserved area (34-55), which signing fills in.
+  AddRange(layout.digested, 0, 4);
+  AddRange(layout.digested, 8, 34);
+  AddRange(layout.digested, 56, signatureOffset);
+  AddRange(layout.digested, static_cast<size_t>(signatureOffset) + signatureSize, size);
+  return layout;
+}
+
+}  // namespace platform::posix::authenticode

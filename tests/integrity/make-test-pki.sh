@@ -1,0 +1,131 @@
+#!/usr/bin/env bash
+# Makes a throw-away code-signing PKI in OUT (openssl only):
+#   ca.pem                 test root CA, the one the tests trust
+#   untrusted-ca.pem       a second root nobody trusts
+#   signer.key             the key of every leaf below
+#   nordak.pem             "Nordak Labs", code signing, issued by the test CA
+#   contoso.pem            "Contoso Tools", code signing, test CA
+#   nordak-lower.pem       "nordak labs", code signing, test CA
+#   expired.pem            "Nordak Labs", valid 2020-2021 only, test CA
+#   expired-lifetime.pem   the same, also marked for lifetime signing
+#   server-usage.pem       "Nordak Labs", server authentication only, test CA
+#   revoked.pem            "Nordak Labs", test CA, listed in crl.pem
+#   crl.pem                the test CA's CRL
+#   untrusted-leaf.pem     "Nordak Labs", code signing, issued by the untrusted CA
+#   untrusted-chain.pem    untrusted-leaf.pem followed by untrusted-ca.pem
+#   self-signed.pem        "Nordak Labs", code signing, signed by itself
+#   tsa.pem                "Varnik Test TSA", time stamping, test CA, valid 2019-2036
+#   untrusted-tsa.pem      the same from the untrusted CA
+set -euo pipefail
+out=${1:?usage: make-test-pki.sh OUT}
+mkdir -p "$out"
+cd "$out"
+
+cat > openssl.cnf <<'CNF'
+[ca]
+default_ca = test_ca
+[test_ca]
+dir = .
+database = $dir/index.txt
+new_certs_dir = $dir/issued
+serial = $dir/serial
+crlnumber = $dir/crlnumber
+default_md = sha256
+default_crl_days = 30
+policy = any_name
+unique_subject = no
+copy_extensions = none
+[any_name]
+commonName = supplied
+[req]
+distinguished_name = req_name
+prompt = no
+[req_name]
+CN = unused
+[root_ca]
+basicConstraints = critical, CA:true
+keyUsage = critical, keyCertSign, cRLSign
+subjectKeyIdentifier = hash
+[code_signing]
+basicConstraints = critical, CA:false
+keyUsage = critical, digitalSignature
+extendedKeyUsage = codeSigning
+subjectKeyIdentifier = hash
+authorityKeyIdentifier = keyid
+[lifetime_signing]
+basicConstraints = critical, CA:false
+keyUsage = critical, digitalSignature
+extendedKeyUsage = codeSigning, 1.3.6.1.4.1.311.10.3.13
+subjectKeyIdentifier = hash
+authorityKeyIdentifier = keyid
+[server_usage]
+basicConstraints = critical, CA:false
+keyUsage = critical, digitalSignature
+extendedKeyUsage = serverAuth
+subjectKeyIdentifier = hash
+authorityKeyIdentifier = keyid
+[time_stamping]
+basicConstraints = critical, CA:false
+keyUsage = critical, digitalSignature
+extendedKeyUsage = critical, timeStamping
+subjectKeyIdentifier = hash
+authorityKeyIdentifier = keyid
+[self_signed]
+basicConstraints = critical, CA:false
+keyUsage = critical, digitalSignature
+extendedKeyUsage = codeSigning
+subjectKeyIdentifier = hash
+CNF
+
+new_key() { openssl genpkey -algorithm RSA -pkeyopt rsa_keygen_bits:2048 -out "$1" 2>/dev/null; }
+
+# One certificate database per CA.
+init_ca() {
+  local name=$1 subject=$2
+  mkdir -p "$name.db/issued"
+  : > "$name.db/index.txt"
+  echo 1000 > "$name.db/serial"
+  echo 1000 > "$name.db/crlnumber"
+  new_key "$name.key"
+  # Valid from 2019, so timestamps of the past can chain to it.
+  openssl req -new -config openssl.cnf -key "$name.key" -subj "/CN=$subject/O=Varnik Tests" \
+    -out "$name.csr"
+  (cd "$name.db" && openssl ca -batch -selfsign -config ../openssl.cnf -keyfile "../$name.key" \
+    -extensions root_ca -subj "/CN=$subject/O=Varnik Tests" -in "../$name.csr" -out "../$name.pem" \
+    -notext -startdate 20190101000000Z -enddate 20360101000000Z 2>/dev/null)
+  rm -f "$name.csr"
+}
+
+# issue CA OUT SUBJECT EXTENSIONS [openssl ca options...]
+issue() {
+  local ca=$1 cert=$2 subject=$3 extensions=$4
+  shift 4
+  openssl req -new -config openssl.cnf -key signer.key -subj "/CN=$subject" -out "$cert.csr"
+  (cd "$ca.db" && openssl ca -batch -config ../openssl.cnf -cert "../$ca.pem" -keyfile "../$ca.key" \
+    -extensions "$extensions" -in "../$cert.csr" -out "../$cert.pem" -notext "$@" 2>/dev/null)
+  rm -f "$cert.csr"
+}
+
+new_key signer.key
+init_ca ca "Varnik Test Root CA"
+init_ca untrusted-ca "Untrusted Test Root CA"
+
+issue ca nordak "Nordak Labs" code_signing -days 365
+issue ca contoso "Contoso Tools" code_signing -days 365
+issue ca nordak-lower "nordak labs" code_signing -days 365
+issue ca expired "Nordak Labs" code_signing -startdate 20200101000000Z -enddate 20210101000000Z
+issue ca expired-lifetime "Nordak Labs" lifetime_signing -startdate 20200101000000Z -enddate 20210101000000Z
+issue ca server-usage "Nordak Labs" server_usage -days 365
+issue ca revoked "Nordak Labs" code_signing -days 365
+issue untrusted-ca untrusted-leaf "Nordak Labs" code_signing -days 365
+issue ca tsa "Varnik Test TSA" time_stamping -startdate 20190101000000Z -enddate 20360101000000Z
+issue untrusted-ca untrusted-tsa "Varnik Test TSA" time_stamping \
+  -startdate 20190101000000Z -enddate 20360101000000Z
+cat untrusted-leaf.pem untrusted-ca.pem > untrusted-chain.pem
+
+(cd ca.db && openssl ca -config ../openssl.cnf -cert ../ca.pem -keyfile ../ca.key \
+  -revoke ../revoked.pem -crl_reason keyCompromise 2>/dev/null &&
+  openssl ca -config ../openssl.cnf -cert ../ca.pem -keyfile ../ca.key -gencrl -out ../crl.pem 2>/dev/null)
+
+openssl req -new -x509 -config openssl.cnf -extensions self_signed -key signer.key \
+  -subj "/CN=Nordak Labs" -days 365 -sha256 -out self-signed.pem

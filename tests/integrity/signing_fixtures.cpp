@@ -1,0 +1,58 @@
+#include "signing_fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "infra/StringHelpers.h"
+#include "platform/FileSystem.h"
+
+std::string FixturePath(const std::string& name) {
+  const char* folder = std::getenv("VARNIK_SIGNING_FIXTURES");
+  if (!folder || !*folder) {
+    ADD_FAILURE() << "VARNIK_SIGNING_FIXTURES is not set; run the tests through ctest";
+    return name;
+  }
+  std::string path = std::string(folder) + "/" + name;
+#if defined(_WIN32)
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+#endif
+  return path;
+}
+
+std::vector<unsigned char> ReadFileBytes(const std::string& path) {
+  std::ifstream file(platform::ToNativePath(path), std::ios::binary);
+  EXPECT_TRUE(file.good()) << "cannot read " << path;
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+void WriteFileBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
+  std::ofstream file(platform::ToNativePath(path), std::ios::binary | std::ios::trunc);
+  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  ASSERT_TRUE(file.flush().good()) << "cannot write " << path;
+}
+
+std::string StageFixture(const TestMachine& machine, const std::string& name,
+                         const std::string& newName) {
+  const std::string staged = JoinPath(machine.ScratchFolder(), newName);
+  WriteFileBytes(staged, ReadFileBytes(FixturePath(name)));
+  return staged;
+}
+
+std::string StageFixture(const TestMachine& machine, const std::string& name) {
+  return StageFixture(machine, name, name);
+}
+
+std::string LogLine(const std::string& level, const std::string& location,
+                    const std::string& message) {
+  return LogPrefix(level, location, message) + "\t";
+}
+
+std::string LogPrefix(const std::string& level, const std::string& location,
+                      const std::string& messageStart) {
+  return "ZEL\t" + level + "\t" + location + "\t" + messageStart;
+}
