@@ -140,9 +140,9 @@ platform::CabinetNotificationSink::CopyAnswer CCabinetExtractor::OnCopyFile(
     return {Answer::Abort, nullptr};
   }
   const size_t separator = notice.name.find_last_of('\\');
-  const std::string targetFolder =
-      separator == std::string::npos ? destination_
-                                     : destination_ + notice.name.substr(0, separator);
+  const std::string targetFolder = separator == std::string::npos
+                                       ? destination_
+                                       : destination_ + notice.name.substr(0, separator);
   if (targetFolder.size() >= kMaxPath) {
     SimpleLogger::GetInstance()->Warning(
         location, Format("Member %s skipped: its folder path is too long", notice.name.c_str()));
@@ -196,8 +196,8 @@ bool CCabinetExtractor::OnCloseFile(const platform::CabinetNotice& notice, FILE*
     return false;
   }
   if (!platform::SetFileTimesFromDosDateTime(outputPath_, notice.dosDate, notice.dosTime)) {
-    SimpleLogger::GetInstance()->Warning(
-        location, Format("Cannot set the time of %s", outputPath_.c_str()));
+    SimpleLogger::GetInstance()->Warning(location,
+                                         Format("Cannot set the time of %s", outputPath_.c_str()));
   }
   uint32_t notApplied = 0;
   if (!platform::SetPathAttributes(outputPath_, notice.attributes & kMemberAttributeMask,

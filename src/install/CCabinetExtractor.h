@@ -4,6 +4,7 @@
 // every decision about where and how a member is written.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -44,7 +45,7 @@ class CCabinetExtractor : private platform::CabinetNotificationSink {
   void CloseUnfinishedMember();
 
   std::unique_ptr<platform::CabinetDecompressor> decompressor_;
-  volatile bool cancel_ = false;
+  std::atomic<bool> cancel_{false};
 
   // State of the running copy.
   std::string destination_;  // ends in "\"

@@ -8,9 +8,9 @@
 
 #include "cabinet_writer.h"
 #include "debug_output_capture.h"
-#include "log_search.h"
 #include "fixture_files.h"
 #include "install/CCabinetExtractor.h"
+#include "log_search.h"
 #include "platform/FileSystem.h"
 #include "platform/FileTimes.h"
 #include "test_machine.h"
@@ -143,18 +143,26 @@ TEST_F(CabinetExtractorTest, FindsACabinetBehindOtherData) {
 }
 
 TEST_F(CabinetExtractorTest, RefusesMembersWhosePathLeavesTheDestination) {
-  const std::vector<std::string> hostile = {
-      "..\\evil.txt",        "..\\..\\evil.txt",          "sub\\..\\..\\..\\evil.txt",
-      "../evil.txt",         "sub/../../evil.txt",        "\\evil-root.txt",
-      "/evil-root.txt",      "C:\\evil-drive.txt",        "C:evil-drive.txt",
-      "\\\\server\\share\\evil.txt", "...\\evil.txt",     ".. \\evil.txt",
-      "sub\\..\\evil.txt",   "file.txt:stream"};
+  const std::vector<std::string> hostile = {"..\\evil.txt",
+                                            "..\\..\\evil.txt",
+                                            "sub\\..\\..\\..\\evil.txt",
+                                            "../evil.txt",
+                                            "sub/../../evil.txt",
+                                            "\\evil-root.txt",
+                                            "/evil-root.txt",
+                                            "C:\\evil-drive.txt",
+                                            "C:evil-drive.txt",
+                                            "\\\\server\\share\\evil.txt",
+                                            "...\\evil.txt",
+                                            ".. \\evil.txt",
+                                            "sub\\..\\evil.txt",
+                                            "file.txt:stream"};
   int index = 0;
   for (const std::string& name : hostile) {
     const std::string target = destination_ + "\\" + std::to_string(++index);
-    const std::string cabinet =
-        Crafted("hostile" + std::to_string(index) + ".cab",
-                {{"first.txt", "written before"}, {name, "must not be written"}, {"last.txt", "x"}});
+    const std::string cabinet = Crafted(
+        "hostile" + std::to_string(index) + ".cab",
+        {{"first.txt", "written before"}, {name, "must not be written"}, {"last.txt", "x"}});
     DebugOutputCapture log;
     EXPECT_FALSE(extractor_->Copy(cabinet, target)) << name;
     EXPECT_TRUE(LogMentions(log, name)) << "the refused member is named in the log: " << name;
@@ -179,8 +187,7 @@ TEST_F(CabinetExtractorTest, ReplacesFilesCreatesFoldersAndAppliesTimesAndAttrib
   hidden.attributes = 0x22;  // hidden, archive
   CraftedMember undated{"undated.txt", "no valid date"};
   undated.dosDate = 0;  // month 0
-  const std::string cabinet =
-      Crafted("attributes.cab", {replaced, deep, nextDay, hidden, undated});
+  const std::string cabinet = Crafted("attributes.cab", {replaced, deep, nextDay, hidden, undated});
 
   ASSERT_EQ(platform::kErrorSuccess, platform::CreateDirectoryWithParents(destination_ + "\\sub"));
   ASSERT_TRUE(WriteWholeFile(destination_ + "\\sub\\keep.txt", "old content, longer than new"));
@@ -220,7 +227,8 @@ TEST_F(CabinetExtractorTest, ReplacesFilesCreatesFoldersAndAppliesTimesAndAttrib
 TEST_F(CabinetExtractorTest, KeepsToThePathLengthLimits) {
   const std::string cabinet = Crafted("short.cab", {{"ok.txt", "fits"}});
   DebugOutputCapture log;
-  EXPECT_FALSE(extractor_->Copy(machine_.ScratchFolder() + "\\" + std::string(260, 'c'), destination_));
+  EXPECT_FALSE(
+      extractor_->Copy(machine_.ScratchFolder() + "\\" + std::string(260, 'c'), destination_));
   // With its final "\" the destination reaches 260 characters.
   const std::string base = machine_.ScratchFolder() + "\\";
   EXPECT_FALSE(extractor_->Copy(cabinet, base + std::string(259 - base.size(), 'd')));
@@ -230,8 +238,8 @@ TEST_F(CabinetExtractorTest, KeepsToThePathLengthLimits) {
   // of the cabinet is extracted.
   const std::string prefix = destination_ + "\\";
   const size_t folderLength = 260 - prefix.size();
-  const std::string longFolder =
-      std::string(folderLength / 2, 'e') + "\\" + std::string(folderLength - folderLength / 2 - 1, 'f');
+  const std::string longFolder = std::string(folderLength / 2, 'e') + "\\" +
+                                 std::string(folderLength - folderLength / 2 - 1, 'f');
   ASSERT_EQ(260u, prefix.size() + longFolder.size());
   const std::string mixed =
       Crafted("mixed.cab", {{longFolder + "\\skipped.txt", "x"}, {"kept.txt", "kept"}});

@@ -61,9 +61,9 @@ std::string BuildStoredCabinet(const std::vector<CraftedMember>& members) {
   cabinet += '\x01';
   PutU16(cabinet, 1);  // folders
   PutU16(cabinet, static_cast<uint32_t>(members.size()));
-  PutU16(cabinet, 0);  // flags
+  PutU16(cabinet, 0);       // flags
   PutU16(cabinet, 0x1234);  // set id
-  PutU16(cabinet, 0);  // index in the set
+  PutU16(cabinet, 0);       // index in the set
   PutU32(cabinet, dataOffset);
   PutU16(cabinet, static_cast<uint32_t>(blockCount));
   PutU16(cabinet, 0);  // not compressed

@@ -9,7 +9,7 @@
 struct CraftedMember {
   std::string name;  // stored as it is
   std::string data;
-  uint16_t dosDate = (29 << 9) | (2 << 5) | 6;  // 2009-02-06
+  uint16_t dosDate = (29 << 9) | (2 << 5) | 6;    // 2009-02-06
   uint16_t dosTime = (10 << 11) | (42 << 5) | 7;  // 10:42:14
   uint16_t attributes = 0x20;
 };

@@ -23,8 +23,9 @@ struct Received {
 
 TEST(MessagePumpTest, DispatchesInOrderAndStopsAtQuitWithoutLosingIt) {
   std::vector<Received> received;
-  platform::MessageWindow window(
-      [&](uint32_t message, uintptr_t wParam, intptr_t) { received.push_back({message, wParam}); });
+  platform::MessageWindow window([&](uint32_t message, uintptr_t wParam, intptr_t) {
+    received.push_back({message, wParam});
+  });
   ASSERT_TRUE(window.IsValid());
   ASSERT_TRUE(window.Post(kWmUser + 1, 10));
   ASSERT_TRUE(window.Post(kWmUser + 2, 20));
@@ -48,13 +49,14 @@ TEST(MessagePumpTest, DispatchesInOrderAndStopsAtQuitWithoutLosingIt) {
 TEST(MessagePumpTest, TimersTickUntilKilled) {
   int ticks = 0;
   std::unique_ptr<platform::MessageWindow> window;
-  window = std::make_unique<platform::MessageWindow>([&](uint32_t message, uintptr_t wParam, intptr_t) {
-    if (message != kWmTimer || wParam != 42) return;
-    if (++ticks == 3) {
-      window->KillTimer(42);
-      platform::PostQuit(9);
-    }
-  });
+  window =
+      std::make_unique<platform::MessageWindow>([&](uint32_t message, uintptr_t wParam, intptr_t) {
+        if (message != kWmTimer || wParam != 42) return;
+        if (++ticks == 3) {
+          window->KillTimer(42);
+          platform::PostQuit(9);
+        }
+      });
   ASSERT_TRUE(window->SetTimer(42, 15));
   EXPECT_EQ(9, platform::RunMessageLoop());
   EXPECT_EQ(3, ticks);

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "debug_output_capture.h"
-#include "log_search.h"
 #include "fixture_files.h"
 #include "install/ProcessRunner.h"
+#include "log_search.h"
 #include "platform/FileSystem.h"
 #include "test_machine.h"
 
@@ -61,9 +61,8 @@ TEST_F(ProcessRunnerTest, ChildSeesItsArgumentsAsAWindowsProgramDoes) {
                             platform::kInfiniteWait, false));
   ASSERT_EQ(0u, exitCode);
   const std::vector<std::string> expected = {
-      "[plain]",  "[two words]", "[tab]",        "[C:\\Program Files\\x\\]",
-      "[back\\slash]", "[a\\\"b]",  "[]",           "[say\"hi\"]",
-      "[middle quoted]"};
+      "[plain]",  "[two words]", "[tab]",       "[C:\\Program Files\\x\\]", "[back\\slash]",
+      "[a\\\"b]", "[]",          "[say\"hi\"]", "[middle quoted]"};
   std::vector<std::string> lines = Echoed();
   ASSERT_FALSE(lines.empty());
   // The echo file lies in the program's folder: that was the working folder.

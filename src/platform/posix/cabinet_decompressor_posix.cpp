@@ -192,8 +192,8 @@ class CabinetDecompressor::Impl {
     std::vector<uint16_t> folderIndices;
     {
       UniqueStdioFile file(std::fopen(host.c_str(), "rb"));
-      if (!file || !posix::ReadMemberFolderIndices(file.get(), static_cast<int64_t>(offset),
-                                                   folderIndices))
+      if (!file ||
+          !posix::ReadMemberFolderIndices(file.get(), static_cast<int64_t>(offset), folderIndices))
         return false;
     }
     mscabd_cabinet* cabinet = decompressor_->open(decompressor_, host.c_str());

@@ -93,9 +93,8 @@ class ThreadQueue {
     wake_.notify_all();
   }
 
-  // The next message to handle, if one is waiting: a delivery, or a quit
-  // (returned in quitCode with true). Timers already ticked in this round
-  // are passed over.
+  // The next thing waiting: a message to deliver, or a quit with its exit
+  // code. Timers that already ticked in this round are passed over.
   enum class Next { Nothing, Deliver, Quit };
   Next Take(Delivery& delivery, int& quitCode, std::set<TimerKey>& ticked) {
     std::lock_guard<std::mutex> guard(lock_);

@@ -91,8 +91,7 @@ bool WaitForChild(pid_t child, uint32_t timeoutMs, int& status, bool& failed) {
     }
     const Clock::time_point now = Clock::now();
     if (now >= deadline) return false;
-    std::this_thread::sleep_for(
-        std::min<Clock::duration>(pause, deadline - now));
+    std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
     pause = std::min(pause * 2, std::chrono::milliseconds(20));
   }
 }

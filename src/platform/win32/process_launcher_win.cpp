@@ -36,7 +36,8 @@ ProcessRunResult RunProcessAndWait(const std::string& commandLine, const std::st
   }
   WaitForSingleObject(process.info.hProcess, timeoutMs);
   DWORD code = 0;
-  if (!GetExitCodeProcess(process.info.hProcess, &code)) return ProcessRunResult::ExitCodeUnavailable;
+  if (!GetExitCodeProcess(process.info.hProcess, &code))
+    return ProcessRunResult::ExitCodeUnavailable;
   exitCode = code;
   return ProcessRunResult::ExitCodeRead;
 }
