@@ -25,7 +25,12 @@ bool RegisterWindowClass() {
     windowClass.lpfnWndProc = MessageWindowProc;
     windowClass.hInstance = ThisModule();
     windowClass.lpszClassName = kWindowClass;
-    return RegisterClassExA(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    if (RegisterClassExA(&windowClass) != 0) return true;
+    if (GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+    // Left by an earlier load of this library, with a window procedure that
+    // is gone: it is replaced.
+    UnregisterClassA(kWindowClass, windowClass.hInstance);
+    return RegisterClassExA(&windowClass) != 0;
   }();
   return registered;
 }
