@@ -1,10 +1,10 @@
 // The cabinet decompressor over cabinet.dll's FDI.
+#include <windows.h>
+
 #include <fcntl.h>
 #include <fdi.h>
 #include <io.h>
 #include <share.h>
-#include <sys/stat.h>
-#include <windows.h>
 
 #include <cstdlib>
 #include <cstring>
