@@ -5,6 +5,7 @@
 
 #include "infra/SimpleLogger.h"
 #include "infra/SystemInfo.h"
+#include "install/CCabinetExtractor.h"
 #include "platform/SystemFacts.h"
 
 namespace {
@@ -13,7 +14,9 @@ void PrintUsage() {
   std::printf(
       "usage: varnik-loader <command>\n"
       "  --version   print the loader's version\n"
-      "  machine     print the machine facts the loader sees\n");
+      "  machine     print the machine facts the loader sees\n"
+      "  extract <cabinet> <folder>\n"
+      "              unpack every member of a cabinet into a folder\n");
 }
 
 void PrintFolder(const char* label, bool found, const std::string& folder) {
@@ -50,6 +53,24 @@ int PrintMachineFacts() {
   return 0;
 }
 
+// Paths are Windows paths, or host paths on posix (they start with "/").
+int ExtractCabinet(const std::string& cabinet, const std::string& folder) {
+  std::unique_ptr<CCabinetExtractor> extractor = CCabinetExtractor::Create();
+  if (!extractor) {
+    std::fprintf(stderr, "cannot create a cabinet extraction context\n");
+    return 1;
+  }
+  if (!extractor->IsCabinet(cabinet)) {
+    std::fprintf(stderr, "%s is not a cabinet\n", cabinet.c_str());
+    return 1;
+  }
+  if (!extractor->Copy(cabinet, folder)) {
+    std::fprintf(stderr, "cannot extract %s into %s\n", cabinet.c_str(), folder.c_str());
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -61,6 +82,8 @@ int main(int argc, char** argv) {
   } else if (argc == 2 && std::strcmp(argv[1], "machine") == 0) {
     SimpleLogger::GetInstance()->Info("varnik-loader", "Reporting machine facts");
     status = PrintMachineFacts();
+  } else if (argc == 4 && std::strcmp(argv[1], "extract") == 0) {
+    status = ExtractCabinet(argv[2], argv[3]);
   } else {
     PrintUsage();
   }

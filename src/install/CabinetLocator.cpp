@@ -1,0 +1,197 @@
+#include "install/CabinetLocator.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "platform/FileSystem.h"
+
+namespace {
+
+constexpr size_t kSearchChunk = 64 * 1024;
+constexpr size_t kHeaderSize = 36;
+constexpr size_t kReserveSizesSize = 4;
+constexpr size_t kFolderEntrySize = 8;
+constexpr size_t kFileEntrySize = 16;
+// A string of the directory (set names, member names) is at most 255
+// characters and its terminating zero.
+constexpr size_t kMaxStringBytes = 256;
+
+constexpr uint16_t kFlagPreviousCabinet = 0x0001;
+constexpr uint16_t kFlagNextCabinet = 0x0002;
+constexpr uint16_t kFlagReservePresent = 0x0004;
+constexpr uint16_t kFolderContinuedFromPrevious = 0xFFFD;
+
+uint16_t ReadU16(const unsigned char* bytes) {
+  return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8));
+}
+
+uint32_t ReadU32(const unsigned char* bytes) {
+  return static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
+         (static_cast<uint32_t>(bytes[2]) << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
+}
+
+// Reads a file through a window of it, so that walking a directory of many
+// small entries costs few system calls.
+class WindowedReader {
+ public:
+  explicit WindowedReader(const std::string& path) : file_(platform::OpenStdioFile(path, "rb")) {}
+
+  bool IsOpen() const { return file_ != nullptr; }
+
+  bool Size(uint64_t& size) {
+    if (std::fseek(file_.get(), 0, SEEK_END) != 0) return false;
+    const long end = std::ftell(file_.get());
+    if (end < 0) return false;
+    size = static_cast<uint64_t>(end);
+    return true;
+  }
+
+  void MoveTo(uint64_t position) { position_ = position; }
+  void Skip(uint64_t bytes) { position_ += bytes; }
+
+  // Up to wanted bytes at the current position without moving; available is
+  // how many there are (fewer only at the end of the file).
+  const unsigned char* Peek(size_t wanted, size_t& available) {
+    if (position_ < windowStart_ || position_ + wanted > windowStart_ + windowLength_) {
+      if (!Fill(wanted)) {
+        available = 0;
+        return nullptr;
+      }
+    }
+    const size_t offset = static_cast<size_t>(position_ - windowStart_);
+    available = std::min(wanted, windowLength_ - offset);
+    return window_.data() + offset;
+  }
+
+  bool Read(void* buffer, size_t bytes) {
+    size_t available = 0;
+    const unsigned char* data = Peek(bytes, available);
+    if (!data || available < bytes) return false;
+    std::memcpy(buffer, data, bytes);
+    position_ += bytes;
+    return true;
+  }
+
+  // A zero-terminated, non-empty string of at most 255 characters.
+  bool ReadString(std::string& text) {
+    size_t available = 0;
+    const unsigned char* data = Peek(kMaxStringBytes, available);
+    if (!data) return false;
+    const void* zero = std::memchr(data, 0, available);
+    if (!zero || zero == data) return false;
+    text.assign(reinterpret_cast<const char*>(data),
+                static_cast<size_t>(static_cast<const unsigned char*>(zero) - data));
+    position_ += text.size() + 1;
+    return true;
+  }
+
+ private:
+  static constexpr uint64_t kLargestSeek = 0x7FFFFFFF;
+
+  bool Fill(size_t wanted) {
+    if (position_ > kLargestSeek) return false;
+    window_.resize(std::max(wanted, kSearchChunk));
+    if (std::fseek(file_.get(), static_cast<long>(position_), SEEK_SET) != 0) return false;
+    windowStart_ = position_;
+    windowLength_ = std::fread(window_.data(), 1, window_.size(), file_.get());
+    return true;
+  }
+
+  platform::UniqueStdioFile file_;
+  std::vector<unsigned char> window_;
+  uint64_t windowStart_ = 0;
+  size_t windowLength_ = 0;
+  uint64_t position_ = 0;
+};
+
+// Reads the whole directory of the cabinet that starts at offset.
+bool HasSoundDirectory(WindowedReader& file, uint64_t offset) {
+  unsigned char header[kHeaderSize];
+  file.MoveTo(offset);
+  if (!file.Read(header, sizeof(header))) return false;
+  if (std::memcmp(header, "MSCF", 4) != 0) return false;
+  const uint16_t folderCount = ReadU16(header + 26);
+  const uint16_t fileCount = ReadU16(header + 28);
+  const uint16_t flags = ReadU16(header + 30);
+  if (folderCount == 0 || fileCount == 0) return false;
+
+  size_t folderReserve = 0;
+  if (flags & kFlagReservePresent) {
+    unsigned char sizes[kReserveSizesSize];
+    if (!file.Read(sizes, sizeof(sizes))) return false;
+    folderReserve = sizes[2];
+    file.Skip(ReadU16(sizes));
+  }
+  std::string text;
+  if (flags & kFlagPreviousCabinet) {
+    if (!file.ReadString(text) || !file.ReadString(text)) return false;
+  }
+  if (flags & kFlagNextCabinet) {
+    if (!file.ReadString(text) || !file.ReadString(text)) return false;
+  }
+  for (uint16_t i = 0; i < folderCount; ++i) {
+    unsigned char entry[kFolderEntrySize];
+    if (!file.Read(entry, sizeof(entry))) return false;
+    file.Skip(folderReserve);
+  }
+  for (uint16_t i = 0; i < fileCount; ++i) {
+    unsigned char entry[kFileEntrySize];
+    if (!file.Read(entry, sizeof(entry))) return false;
+    const uint16_t folderIndex = ReadU16(entry + 8);
+    if (folderIndex < kFolderContinuedFromPrevious && folderIndex >= folderCount) return false;
+    if (!file.ReadString(text)) return false;
+  }
+  return true;
+}
+
+// Position of the next "MSCF" at or after from, or fileSize when none.
+uint64_t NextSignature(WindowedReader& file, uint64_t from, uint64_t fileSize) {
+  uint64_t position = from;
+  while (position + 4 <= fileSize) {
+    file.MoveTo(position);
+    size_t available = 0;
+    const unsigned char* data = file.Peek(kSearchChunk, available);
+    if (!data || available < 4) return fileSize;
+    const unsigned char* end = data + available - 3;  // a signature must fit entirely
+    for (const unsigned char* p = data; p < end; ++p) {
+      p = static_cast<const unsigned char*>(std::memchr(p, 'M', static_cast<size_t>(end - p)));
+      if (!p) break;
+      if (std::memcmp(p, "MSCF", 4) == 0) return position + static_cast<uint64_t>(p - data);
+    }
+    position += available - 3;
+  }
+  return fileSize;
+}
+
+}  // namespace
+
+std::vector<CabinetLocation> FindCabinets(const std::string& path) {
+  std::vector<CabinetLocation> found;
+  WindowedReader file(path);
+  uint64_t fileSize = 0;
+  if (!file.IsOpen() || !file.Size(fileSize)) return found;
+
+  uint64_t position = 0;
+  while (position < fileSize) {
+    const uint64_t candidate = NextSignature(file, position, fileSize);
+    if (candidate + 20 > fileSize) break;
+    unsigned char start[20];
+    file.MoveTo(candidate);
+    if (!file.Read(start, sizeof(start))) break;
+    const uint32_t length = ReadU32(start + 8);
+    const uint32_t filesOffset = ReadU32(start + 16);
+    // The claimed sizes must roughly fit the file before the directory is
+    // worth reading; a cabinet cut short by a few bytes still counts.
+    const bool plausible = filesOffset < length && candidate + filesOffset < fileSize + 32 &&
+                           candidate + length < fileSize + 32;
+    if (plausible && HasSoundDirectory(file, candidate)) {
+      found.push_back({candidate, length});
+      position = candidate + length;
+    } else {
+      position = candidate + 4;
+    }
+  }
+  return found;
+}

@@ -1,0 +1,48 @@
+#include <windows.h>
+
+#include "platform/FileSystem.h"
+#include "platform/FileTimes.h"
+
+namespace platform {
+namespace {
+
+struct FileHandle {
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  ~FileHandle() {
+    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+  }
+};
+
+// 100-nanosecond intervals between 1601-01-01 and 1970-01-01.
+constexpr int64_t kFileTimeOf1970 = 116444736000000000LL;
+
+}  // namespace
+
+bool SetFileTimesFromDosDateTime(const std::string& path, uint16_t dosDate, uint16_t dosTime) {
+  FILETIME local;
+  FILETIME universal;
+  if (!DosDateTimeToFileTime(dosDate, dosTime, &local)) return false;
+  if (!LocalFileTimeToFileTime(&local, &universal)) return false;
+  FileHandle file;
+  file.handle = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file.handle == INVALID_HANDLE_VALUE) return false;
+  return SetFileTime(file.handle, &universal, nullptr, &universal) != FALSE;
+}
+
+bool ReadLastWriteTime(const std::string& path, int64_t& secondsSince1970) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+  const int64_t ticks = (static_cast<int64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                        data.ftLastWriteTime.dwLowDateTime;
+  secondsSince1970 = (ticks - kFileTimeOf1970) / 10000000LL;
+  return true;
+}
+
+bool SetPathAttributes(const std::string& path, uint32_t attributes, uint32_t& notApplied) {
+  notApplied = 0;
+  return SetFileAttributesA(path.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL) != FALSE;
+}
+
+}  // namespace platform

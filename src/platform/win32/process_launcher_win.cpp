@@ -1,0 +1,45 @@
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/ProcessLauncher.h"
+
+namespace platform {
+namespace {
+
+struct ProcessHandles {
+  PROCESS_INFORMATION info{};
+  ~ProcessHandles() {
+    if (info.hThread) CloseHandle(info.hThread);
+    if (info.hProcess) CloseHandle(info.hProcess);
+  }
+};
+
+}  // namespace
+
+ProcessRunResult RunProcessAndWait(const std::string& commandLine, const std::string& workingFolder,
+                                   bool hidden, uint32_t timeoutMs, uint32_t& exitCode) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  if (hidden) {
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+  }
+  // CreateProcessA may write into the command line.
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back('\0');
+  ProcessHandles process;
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup,
+                      &process.info)) {
+    return ProcessRunResult::NotStarted;
+  }
+  WaitForSingleObject(process.info.hProcess, timeoutMs);
+  DWORD code = 0;
+  if (!GetExitCodeProcess(process.info.hProcess, &code))
+    return ProcessRunResult::ExitCodeUnavailable;
+  exitCode = code;
+  return ProcessRunResult::ExitCodeRead;
+}
+
+}  // namespace platform

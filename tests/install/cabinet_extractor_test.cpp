@@ -1,0 +1,262 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cabinet_writer.h"
+#include "debug_output_capture.h"
+#include "fixture_files.h"
+#include "install/CCabinetExtractor.h"
+#include "log_search.h"
+#include "platform/FileSystem.h"
+#include "platform/FileTimes.h"
+#include "test_machine.h"
+
+namespace {
+
+const std::string kFixtures = VARNIK_CABINET_FIXTURES;
+const std::string kTestData = VARNIK_TESTDATA_DIR;
+
+class CabinetExtractorTest : public MachineTest {
+ protected:
+  void SetUp() override {
+    extractor_ = CCabinetExtractor::Create();
+    ASSERT_NE(nullptr, extractor_);
+    // Deep enough that a member climbing up a few levels still lands inside
+    // the scratch folder, where the test looks for it.
+    destination_ = machine_.ScratchFolder() + "\\a\\b\\out";
+  }
+
+  static std::string Fixture(const std::string& relative) {
+    return FromBuildMachine(kFixtures + "/" + relative);
+  }
+
+  std::string Crafted(const std::string& name, const std::vector<CraftedMember>& members) {
+    const std::string folder = machine_.ScratchFolder() + "\\cabinets";
+    platform::CreateDirectoryWithParents(folder);
+    const std::string path = folder + "\\" + name;
+    EXPECT_TRUE(WriteStoredCabinet(path, members)) << path;
+    return path;
+  }
+
+  // Files of the scratch folder that are not below the destination.
+  std::vector<std::string> FilesOutsideDestination() const {
+    std::vector<std::string> outside;
+    for (const auto& entry : ReadTree(machine_.ScratchFolder())) {
+      if (entry.first.rfind("a/b/out/", 0) != 0 && entry.first.rfind("cabinets/", 0) != 0)
+        outside.push_back(entry.first);
+    }
+    return outside;
+  }
+
+  std::unique_ptr<CCabinetExtractor> extractor_;
+  std::string destination_;
+};
+
+void ExpectSameTimes(const std::string& ours, const std::string& reference) {
+  int64_t ourTime = 0;
+  int64_t referenceTime = 0;
+  ASSERT_TRUE(platform::ReadLastWriteTime(ours, ourTime)) << ours;
+  ASSERT_TRUE(platform::ReadLastWriteTime(reference, referenceTime)) << reference;
+#ifdef _WIN32
+  // LocalFileTimeToFileTime applies today's daylight-saving bias, cabextract
+  // that of the member's date.
+  const int64_t difference = ourTime - referenceTime;
+  EXPECT_TRUE(difference == 0 || difference == 3600 || difference == -3600)
+      << ours << ": " << ourTime << " against " << referenceTime;
+#else
+  EXPECT_EQ(referenceTime, ourTime) << ours;
+#endif
+}
+
+TEST_F(CabinetExtractorTest, GcabCabinetsComeOutAsCabextractUnpacksThem) {
+  for (const std::string name : {"tree.cab", "stored.cab"}) {
+    const std::string cabinet = Fixture("cabinets/" + name);
+    const std::string reference = Fixture("reference/" + name);
+    const std::string target = destination_ + "\\" + name;
+    EXPECT_TRUE(extractor_->IsCabinet(cabinet)) << cabinet;
+    ASSERT_TRUE(extractor_->Copy(cabinet, target)) << cabinet;
+
+    const auto expected = ReadTree(reference);
+    ASSERT_FALSE(expected.empty()) << reference;
+    EXPECT_EQ(expected, ReadTree(target)) << name;
+    for (const auto& file : expected) {
+      std::string relative = file.first;
+      for (char& c : relative) {
+        if (c == '/') c = '\\';
+      }
+      ExpectSameTimes(target + "\\" + relative, reference + "\\" + relative);
+    }
+  }
+}
+
+TEST_F(CabinetExtractorTest, FollowsASpannedSetIntoItsNextCabinets) {
+  if (!PathExists(Fixture("cabinets/multi")))
+    GTEST_SKIP() << "the spanned set comes from the shared test data, which was not at "
+                 << kTestData << " when the fixtures were made";
+  ASSERT_TRUE(extractor_->Copy(Fixture("cabinets/multi/cabd_multi_basic_pt1.cab"), destination_));
+  EXPECT_EQ(ReadTree(Fixture("reference/multi")), ReadTree(destination_));
+
+  // Without its third part the set cannot be finished: the copy fails and
+  // says which cabinet it missed, rather than asking for it for ever.
+  const std::string partial = machine_.ScratchFolder() + "\\partial";
+  platform::CreateDirectoryWithParents(partial);
+  for (const char* part : {"cabd_multi_basic_pt1.cab", "cabd_multi_basic_pt2.cab"}) {
+    ASSERT_TRUE(WriteWholeFile(partial + "\\" + part,
+                               ReadWholeFile(Fixture(std::string("cabinets/multi/") + part))));
+  }
+  DebugOutputCapture log;
+  EXPECT_FALSE(extractor_->Copy(partial + "\\cabd_multi_basic_pt1.cab", destination_ + "2"));
+  EXPECT_TRUE(LogMentions(log, "cabd_multi_basic_pt3.cab"));
+}
+
+TEST_F(CabinetExtractorTest, RefusesFilesThatAreNotCabinets) {
+  const std::string folder = machine_.ScratchFolder();
+  ASSERT_TRUE(WriteWholeFile(folder + "\\notes.txt",
+                             "A text file that says MSCF and MSCF again, and nothing more.\r\n"));
+  ASSERT_TRUE(WriteWholeFile(folder + "\\empty.cab", ""));
+  const std::string whole = ReadWholeFile(Fixture("cabinets/tree.cab"));
+  ASSERT_GT(whole.size(), 1000u);
+  ASSERT_TRUE(WriteWholeFile(folder + "\\cut.cab", whole.substr(0, whole.size() / 2)));
+
+  for (const std::string name : {"notes.txt", "empty.cab", "cut.cab", "missing.cab"}) {
+    EXPECT_FALSE(extractor_->IsCabinet(folder + "\\" + name)) << name;
+    EXPECT_FALSE(extractor_->Copy(folder + "\\" + name, destination_)) << name;
+  }
+  EXPECT_TRUE(ReadTree(destination_).empty());
+}
+
+TEST_F(CabinetExtractorTest, FindsACabinetBehindOtherData) {
+  const std::string cabinet = BuildStoredCabinet({{"inner.txt", "found behind a stub"}});
+  // A stub with false starts: a bare signature and a header too short to hold
+  // a cabinet.
+  const std::string stub = std::string(300, 'x') + "MSCF" + std::string(100, '\0') + "MSCFMSCF";
+  const std::string path = machine_.ScratchFolder() + "\\stub.exe";
+  ASSERT_TRUE(WriteWholeFile(path, stub + cabinet + "trailing bytes"));
+
+  EXPECT_TRUE(extractor_->IsCabinet(path));
+  ASSERT_TRUE(extractor_->Copy(path, destination_));
+  EXPECT_EQ(ReadWholeFile(destination_ + "\\inner.txt"), "found behind a stub");
+}
+
+TEST_F(CabinetExtractorTest, RefusesMembersWhosePathLeavesTheDestination) {
+  const std::vector<std::string> hostile = {"..\\evil.txt",
+                                            "..\\..\\evil.txt",
+                                            "sub\\..\\..\\..\\evil.txt",
+                                            "../evil.txt",
+                                            "sub/../../evil.txt",
+                                            "\\evil-root.txt",
+                                            "/evil-root.txt",
+                                            "C:\\evil-drive.txt",
+                                            "C:evil-drive.txt",
+                                            "\\\\server\\share\\evil.txt",
+                                            "...\\evil.txt",
+                                            ".. \\evil.txt",
+                                            "sub\\..\\evil.txt",
+                                            "file.txt:stream"};
+  int index = 0;
+  for (const std::string& name : hostile) {
+    const std::string target = destination_ + "\\" + std::to_string(++index);
+    const std::string cabinet = Crafted(
+        "hostile" + std::to_string(index) + ".cab",
+        {{"first.txt", "written before"}, {name, "must not be written"}, {"last.txt", "x"}});
+    DebugOutputCapture log;
+    EXPECT_FALSE(extractor_->Copy(cabinet, target)) << name;
+    EXPECT_TRUE(LogMentions(log, name)) << "the refused member is named in the log: " << name;
+    EXPECT_EQ(ReadWholeFile(target + "\\first.txt"), "written before") << name;
+    EXPECT_FALSE(PathExists(target + "\\last.txt")) << name;
+  }
+  EXPECT_EQ(std::vector<std::string>(), FilesOutsideDestination());
+  for (const char* absolute : {"C:\\evil-root.txt", "C:\\evil-drive.txt", "\\evil-root.txt"})
+    EXPECT_FALSE(PathExists(absolute)) << absolute;
+}
+
+TEST_F(CabinetExtractorTest, ReplacesFilesCreatesFoldersAndAppliesTimesAndAttributes) {
+  CraftedMember replaced{"sub\\keep.txt", "new content"};
+  replaced.attributes = 0x21;  // read-only, archive
+  CraftedMember deep{"deep\\er\\leaf.txt", "leaf"};
+  deep.dosDate = (29 << 9) | (1 << 5) | 10;  // 2009-01-10
+  deep.dosTime = 12 << 11;
+  CraftedMember nextDay{"next-day.txt", "a day later"};
+  nextDay.dosDate = (29 << 9) | (1 << 5) | 11;
+  nextDay.dosTime = 12 << 11;
+  CraftedMember hidden{"hidden.txt", "h"};
+  hidden.attributes = 0x22;  // hidden, archive
+  CraftedMember undated{"undated.txt", "no valid date"};
+  undated.dosDate = 0;  // month 0
+  const std::string cabinet = Crafted("attributes.cab", {replaced, deep, nextDay, hidden, undated});
+
+  ASSERT_EQ(platform::kErrorSuccess, platform::CreateDirectoryWithParents(destination_ + "\\sub"));
+  ASSERT_TRUE(WriteWholeFile(destination_ + "\\sub\\keep.txt", "old content, longer than new"));
+  ASSERT_TRUE(WriteWholeFile(destination_ + "\\untouched.txt", "stays"));
+
+  DebugOutputCapture log;
+  // Twice: the second run replaces the read-only file the first one left.
+  for (int run = 0; run < 2; ++run) {
+    ASSERT_TRUE(extractor_->Copy(cabinet, destination_)) << "run " << run;
+    EXPECT_EQ("new content", ReadWholeFile(destination_ + "\\sub\\keep.txt"));
+  }
+  EXPECT_EQ("leaf", ReadWholeFile(destination_ + "\\deep\\er\\leaf.txt"));
+  EXPECT_EQ("stays", ReadWholeFile(destination_ + "\\untouched.txt"));
+  EXPECT_EQ("no valid date", ReadWholeFile(destination_ + "\\undated.txt"));
+
+  int64_t first = 0;
+  int64_t second = 0;
+  ASSERT_TRUE(platform::ReadLastWriteTime(destination_ + "\\deep\\er\\leaf.txt", first));
+  ASSERT_TRUE(platform::ReadLastWriteTime(destination_ + "\\next-day.txt", second));
+  EXPECT_EQ(24 * 3600, second - first);
+
+  uint32_t attributes = 0;
+  ASSERT_TRUE(platform::ReadPathAttributes(destination_ + "\\sub\\keep.txt", attributes));
+  EXPECT_TRUE(attributes & platform::kFileAttributeReadOnly);
+  ASSERT_TRUE(platform::ReadPathAttributes(destination_ + "\\deep\\er\\leaf.txt", attributes));
+  EXPECT_FALSE(attributes & platform::kFileAttributeReadOnly);
+  ASSERT_TRUE(platform::ReadPathAttributes(destination_ + "\\hidden.txt", attributes));
+#ifdef _WIN32
+  EXPECT_TRUE(attributes & platform::kFileAttributeHidden);
+#else
+  EXPECT_TRUE(LogMentions(log, "were not set: hidden, archive"));
+#endif
+  uint32_t ignored = 0;
+  platform::SetPathAttributes(destination_ + "\\sub\\keep.txt", 0, ignored);
+}
+
+TEST_F(CabinetExtractorTest, KeepsToThePathLengthLimits) {
+  const std::string cabinet = Crafted("short.cab", {{"ok.txt", "fits"}});
+  DebugOutputCapture log;
+  EXPECT_FALSE(
+      extractor_->Copy(machine_.ScratchFolder() + "\\" + std::string(260, 'c'), destination_));
+  // With its final "\" the destination reaches 260 characters.
+  const std::string base = machine_.ScratchFolder() + "\\";
+  EXPECT_FALSE(extractor_->Copy(cabinet, base + std::string(259 - base.size(), 'd')));
+  EXPECT_TRUE(LogMentions(log, "Path too long"));
+
+  // A member whose folder would reach 260 characters is skipped; the rest
+  // of the cabinet is extracted.
+  const std::string prefix = destination_ + "\\";
+  const size_t folderLength = 260 - prefix.size();
+  const std::string longFolder = std::string(folderLength / 2, 'e') + "\\" +
+                                 std::string(folderLength - folderLength / 2 - 1, 'f');
+  ASSERT_EQ(260u, prefix.size() + longFolder.size());
+  const std::string mixed =
+      Crafted("mixed.cab", {{longFolder + "\\skipped.txt", "x"}, {"kept.txt", "kept"}});
+  EXPECT_TRUE(extractor_->Copy(mixed, destination_));
+  EXPECT_EQ("kept", ReadWholeFile(destination_ + "\\kept.txt"));
+  EXPECT_EQ(1u, ReadTree(destination_).size());
+  EXPECT_TRUE(LogMentions(log, "skipped"));
+}
+
+TEST_F(CabinetExtractorTest, CancelledExtractionWritesNothing) {
+  const std::string cabinet = Crafted("cancel.cab", {{"a.txt", "a"}, {"b.txt", "b"}});
+  extractor_->SetCancel(true);
+  EXPECT_FALSE(extractor_->Copy(cabinet, destination_));
+  EXPECT_TRUE(ReadTree(destination_).empty());
+  extractor_->SetCancel(false);
+  EXPECT_TRUE(extractor_->Copy(cabinet, destination_));
+  EXPECT_EQ(2u, ReadTree(destination_).size());
+}
+
+}  // namespace
