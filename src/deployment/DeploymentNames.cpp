@@ -31,9 +31,10 @@ std::string MakeFolderBaseName(const std::string& serverUrlKey) {
   std::string name = serverUrlKey;
   const size_t at = name.find('@');
   if (at != std::string::npos) name.erase(0, at + 1);
-  size_t cut = name.find('.');
-  if (cut == std::string::npos) cut = name.find(':');
-  if (cut == std::string::npos) cut = name.find('/');
+  // The host's first label ends at whichever of ".", ":" and "/" comes
+  // first: a dot further on, in the path, must not leave the port or a path
+  // separator in a folder name.
+  const size_t cut = name.find_first_of(".:/");
   if (cut != std::string::npos) name.erase(cut);
   return name;
 }

@@ -15,8 +15,7 @@ std::string NormalizeServerUrl(const std::string& url);
 std::string ServerUrlKey(const std::string& serverUrl);
 
 // The first label of the host in a server URL key: what follows the first
-// "@", cut at the first "." or, without a dot, at the first ":" or, without
-// either, at the first "/".
+// "@", up to the first ".", ":" or "/".
 std::string MakeFolderBaseName(const std::string& serverUrlKey);
 
 // An installation package location as a URL: an "http://" URL stays as it

@@ -12,7 +12,7 @@
 namespace {
 
 TEST(DeploymentNamesTest, ServerKeysAndFolderBaseNames) {
-  EXPECT_EQ("srv.example.com:8443/tk",
+  EXPECT_EQ("https://srv.example.com:8443/tk",
             deployment::NormalizeServerUrl("  https://srv.example.com:8443/tk// \t"));
   EXPECT_EQ("srv.example.com/tk", deployment::ServerUrlKey("https://srv.example.com/tk"));
   EXPECT_EQ("srv/tk", deployment::ServerUrlKey("http://srv/tk"));
@@ -20,16 +20,16 @@ TEST(DeploymentNamesTest, ServerKeysAndFolderBaseNames) {
 
   EXPECT_EQ("host", deployment::MakeFolderBaseName("user@host.domain.com:8080/path"));
   EXPECT_EQ("host", deployment::MakeFolderBaseName("host:8080/path"));
-  EXPECT_EQ("host", deployment::MakeFolderBaseName("host/path.d/x"));
   EXPECT_EQ("host", deployment::MakeFolderBaseName("host"));
-  EXPECT_EQ("b", deployment::MakeFolderBaseName("a@b@c"));
+  // A dot in the path must not keep the port or the path in the name.
+  EXPECT_EQ("host", deployment::MakeFolderBaseName("host/path.d/x"));
+  EXPECT_EQ("host", deployment::MakeFolderBaseName("host:8080/app.web"));
 }
 
 TEST(DeploymentNamesTest, PackageUrlsAndLongPaths) {
   EXPECT_EQ("file:///C:/Pkg/Client", deployment::PackageUrlFromPath("C:\\Pkg\\Client"));
   EXPECT_EQ("http://srv/pkg\\x", deployment::PackageUrlFromPath("http://srv/pkg\\x"));
   EXPECT_EQ("file:///https://srv/pkg", deployment::PackageUrlFromPath("https://srv/pkg"));
-  EXPECT_EQ("file:////server/share/pkg", deployment::PackageUrlFromPath("\\\\server\\share\\pkg"));
 
   EXPECT_EQ("\\\\?\\C:\\a", deployment::LongPathForm("C:\\a"));
   EXPECT_EQ("\\\\?\\C:\\a", deployment::LongPathForm("\\\\?\\C:\\a"));

@@ -30,7 +30,7 @@ class SharedDeploymentTest : public DeploymentTest {
   }
 
   void WriteIsolatedDescriptor(const std::string& body) {
-    ASSERT_EQ(platform::kErrorSuccess, platform::CreateDirectoryWithParents(userRoot_));
+    platform::CreateDirectoryWithParents(userRoot_);
     WriteText(userRoot_ + "\\Deployments.ini", std::string("[") + kKey + "]\r\n" + body);
   }
 
