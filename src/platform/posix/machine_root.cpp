@@ -94,10 +94,13 @@ void EnsureMachineLayout() {
   static std::mutex lock;
   static std::set<std::string> prepared;
   const std::string root = MachineRoot();
+  const std::string user = LoadMachineConfig().userName;
+  // Keyed by user too: machine.ini may name another user later.
+  const std::string preparedKey = root + "\n" + user;
   std::lock_guard<std::mutex> guard(lock);
-  if (prepared.count(root)) return;
+  if (prepared.count(preparedKey)) return;
 
-  const std::string profile = "drive_c/Users/" + LoadMachineConfig().userName;
+  const std::string profile = "drive_c/Users/" + user;
   const char* const folders[] = {"drive_c/Windows/system32", "drive_c/ProgramData",
                                  "drive_c/Program Files/Common Files", "registry",
                                  "certificates"};
@@ -107,7 +110,7 @@ void EnsureMachineLayout() {
   std::filesystem::create_directories(root + "/" + profile + "/AppData/Local/Temp", error);
   std::filesystem::create_directories(root + "/" + profile + "/AppData/Roaming", error);
   // A root that cannot be prepared is retried by the next call.
-  if (!error) prepared.insert(root);
+  if (!error) prepared.insert(preparedKey);
 }
 
 std::string HostPath(const std::string& windowsPath) {
