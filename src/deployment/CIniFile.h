@@ -11,15 +11,13 @@
 #include <set>
 #include <string>
 
-// Orders narrow texts by their lower-cased letters.
-struct CaseInsensitiveLess {
-  bool operator()(const std::string& a, const std::string& b) const;
-};
+#include "deployment/IniNames.h"
+#include "deployment/SectionTable.h"
 
 class CIniFile {
  public:
-  using KeyTable = std::map<std::string, std::string, CaseInsensitiveLess>;
-  using NameSet = std::set<std::string, CaseInsensitiveLess>;
+  using KeyTable = IniKeyTable;
+  using NameSet = IniNameSet;
 
   CIniFile();
   virtual ~CIniFile();
@@ -32,6 +30,7 @@ class CIniFile {
   // Writes the whole content; false when the file cannot be created or fully
   // written.
   bool Save(const std::string& path) const;
+  // Lines end in CR LF whatever the stream's mode: give it a binary stream.
   void WriteTo(std::ostream& out) const;
 
   std::string GetValue(const std::string& section, const std::string& key) const;
@@ -50,4 +49,11 @@ class CIniFile {
   void ReplaceInValues(const std::string& search, const std::string& replacement);
   bool HasKey(const std::string& section, const std::string& key);
   bool CollectChangedSections(const CIniFile& other, NameSet& changed) const;
+
+ private:
+  void ReadLine(std::string& line, std::string& pendingName, KeyTable& pendingKeys);
+  void CommitSection(const std::string& name, KeyTable& keys);
+
+  std::string currentSection_;
+  SectionTable sections_;
 };

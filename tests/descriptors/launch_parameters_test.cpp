@@ -1,0 +1,123 @@
+// Launch parameters of the main component and the macros of their values.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "descriptors/LaunchParameters.h"
+#include "descriptors/SetupDescriptor.h"
+#include "descriptors/descriptor_files.h"
+
+namespace {
+
+using Pairs = std::vector<std::pair<std::string, std::string>>;
+
+Pairs AsPairs(const LaunchParameterList& list) {
+  Pairs pairs;
+  for (const LaunchParameter& parameter : list.entries)
+    pairs.emplace_back(parameter.name, parameter.value);
+  return pairs;
+}
+
+LaunchMacroValues SampleMacros() {
+  LaunchMacroValues values;
+  values.setupFileBaseUrl = "https://srv/tk/setup/";
+  values.setupFile = "https://srv/tk/setup/setup.cab";
+  values.tkRootUrl = "https://srv/tk";
+  values.additionalParams = "debugclient=true&AuthUser=u";
+  values.commonDestination = "%AppData%\\QX\\ZEL-Client";
+  values.deploymentFolder = "C:\\Users\\u\\AppData\\Local\\QX\\ZEL-Client\\srv";
+  return values;
+}
+
+TEST(LaunchMacroTest, MacrosAreReplacedInOrderSoEarlierResultsMeetLaterMacros) {
+  const LaunchMacroValues values = SampleMacros();
+  EXPECT_EQ("https://srv/tk/setup/|https://srv/tk/setup/setup.cab|https://srv/tk",
+            ExpandLaunchMacros("%URL%|%FULLURL%|%TkRoot%", values));
+  EXPECT_EQ("%url% %TKROOT%", ExpandLaunchMacros("%url% %TKROOT%", values));
+  EXPECT_EQ("C:\\Users\\u\\AppData\\Local\\QX\\ZEL-Client\\srv\\bin",
+            ExpandLaunchMacros("%AppData%\\QX\\ZEL-Client\\bin", values));
+
+  LaunchMacroValues nested = values;
+  // Brought in by %AdditionalParams%: the later destination text is replaced,
+  // the earlier %TkRoot% is not.
+  nested.additionalParams = "root=%TkRoot%&dir=%AppData%\\QX\\ZEL-Client";
+  EXPECT_EQ("root=%TkRoot%&dir=C:\\Users\\u\\AppData\\Local\\QX\\ZEL-Client\\srv",
+            ExpandLaunchMacros("%AdditionalParams%", nested));
+  // Brought in by %URL%: %FULLURL% is replaced after it.
+  nested.setupFileBaseUrl = "%FULLURL%#";
+  EXPECT_EQ("https://srv/tk/setup/setup.cab#", ExpandLaunchMacros("%URL%", nested));
+
+  // With no destination text there is nothing to replace.
+  nested.commonDestination.clear();
+  EXPECT_EQ("as is", ExpandLaunchMacros("as is", nested));
+}
+
+class LaunchParametersTest : public DescriptorTest {
+ protected:
+  CIniFile Descriptor() {
+    return LoadDescriptor(
+        "[0001File_Client]\r\n"
+        "ProgId=vurerave.vureravex\r\n"
+        "Main=Y\r\n"
+        "param_server=%TkRoot%\r\n"
+        "PARAM_Additional=%AdditionalParams%\r\n"
+        "Param_folder=%AppData%\\QX\\ZEL-Client\r\n"
+        "param_=empty name\r\n"
+        "param=not a parameter\r\n"
+        "xparam_y=not a parameter\r\n");
+  }
+};
+
+TEST_F(LaunchParametersTest, BuiltInsComeFirstThenParamKeysInKeyOrder) {
+  CIniFile descriptor = Descriptor();
+  const ComponentSection main = ReadComponentSection(descriptor, "0001File_Client", "");
+  ASSERT_TRUE(main.main);
+
+  LaunchSettings settings;
+  settings.domainName = "LAB";
+  settings.domainPassword = "secret";
+  settings.macros = SampleMacros();
+  LaunchParameterList list;
+  AppendLaunchParameters(descriptor, "0001file_client", main.progId, settings, list);
+
+  const std::string folder = settings.macros.deploymentFolder;
+  EXPECT_EQ((Pairs{{"TKtesttypes", folder},
+                   {"DomainName", "LAB"},
+                   {"DomainPassword", "secret"},
+                   {"", "empty name"},
+                   {"Additional", "debugclient=true&AuthUser=u"},
+                   {"folder", folder},
+                   {"server", "https://srv/tk"}}),
+            AsPairs(list));
+  EXPECT_EQ(3u, list.builtInCount);
+}
+
+TEST_F(LaunchParametersTest, DomainCredentialsOnlyForTheirClientsAndANamedDomain) {
+  CIniFile descriptor = Descriptor();
+  LaunchSettings settings;
+  settings.macros = SampleMacros();
+  settings.domainPassword = "secret";
+
+  LaunchParameterList noDomain;
+  AppendLaunchParameters(descriptor, "0001File_Client", "VurErave.VurEraveX", settings, noDomain);
+  EXPECT_EQ(1u, noDomain.builtInCount);
+  EXPECT_EQ("TKtesttypes", noDomain.entries.at(0).name);
+  EXPECT_EQ("", noDomain.entries.at(1).name);
+
+  settings.domainName = "LAB";
+  LaunchParameterList otherClient;
+  AppendLaunchParameters(descriptor, "0001File_Client", "Other.Client", settings, otherClient);
+  EXPECT_EQ(1u, otherClient.builtInCount);
+
+  LaunchParameterList second;
+  AppendLaunchParameters(descriptor, "0001File_Client", "dadevizede.rivudizi", settings, second);
+  EXPECT_EQ(3u, second.builtInCount);
+  EXPECT_EQ("DomainPassword", second.entries.at(2).name);
+
+  EXPECT_TRUE(TakesDomainCredentials("VURERAVE.VURERAVEX"));
+  EXPECT_FALSE(TakesDomainCredentials("VurErave.VurEraveX.1"));
+}
+
+}  // namespace
