@@ -5,39 +5,27 @@
 #include "platform/FileSystem.h"
 #include "platform/SystemFacts.h"
 
-bool TestFolders::TempFolder(std::string& folder) {
-  return !failTemp && SystemFolders::TempFolder(folder);
-}
-
-bool TestFolders::WindowsFolder(std::string& folder) {
-  return !failWindows && SystemFolders::WindowsFolder(folder);
-}
-
-bool TestFolders::SystemFolder(std::string& folder) {
-  return !failSystem && SystemFolders::SystemFolder(folder);
-}
-
-bool TestFolders::AppDataFolder(bool perUser, std::string& folder) {
-  return !failAppData && SystemFolders::AppDataFolder(perUser, folder);
-}
-
 bool TestFolders::ReadInstallFolders(InstallFolders& folders) {
   if (failInstallFoldersKey) return false;
-  if (!overrideInstallFolders) return SystemFolders::ReadInstallFolders(folders);
-  folders = installFolders;
+  if (!installFolders) return SystemFolders::ReadInstallFolders(folders);
+  folders = *installFolders;
   return true;
 }
 
-DeploymentTest::Control::Control(DeploymentTest& test)
+DeploymentTest::Control::Control(DeploymentTest& test, const std::string& url)
     : paths(test.settings_, test.mergedSetup_, test.failures_, test.folders_),
       engine(test.settings_, paths, test.failures_, test.folders_) {
   paths.AttachDeploymentState(&engine);
+  engine.SetServerUrl(url);
 }
 
+// Under Wine the prefix's own folders are used: the loader's folders are
+// removed before and after each test.
 DeploymentTest::DeploymentTest()
     : paths_(settings_, mergedSetup_, failures_, folders_),
       engine_(settings_, paths_, failures_, folders_) {
   paths_.AttachDeploymentState(&engine_);
+  engine_.SetServerUrl("https://srv.example.com/tk");
   settings_.setupFileName = "setup.ini";
   settings_.userIsAdmin = false;
   RemoveLoaderFolders();
@@ -45,20 +33,21 @@ DeploymentTest::DeploymentTest()
 
 DeploymentTest::~DeploymentTest() { RemoveLoaderFolders(); }
 
-// Under Wine the prefix's real folders are used: leave nothing behind for
-// the next test.
 void DeploymentTest::RemoveLoaderFolders() {
-  RemoveTree(AppData(true) + "\\QX");
-  RemoveTree(AppData(false) + "\\QX");
-  RemoveTree(SystemTempFolder() + "\\TK_80");
-  RemoveTree("C:\\WN");
+  for (const std::string& folder : {AppData(true) + "\\QX", AppData(false) + "\\QX",
+                                    TempFolder() + "\\TK_80", std::string("C:\\WN")})
+    RemoveTree(folder);
 }
 
-std::string DeploymentTest::SystemTempFolder() {
+void DeploymentTest::SetDestination(const std::string& destination) {
+  mergedSetup_.SetCurrentSection("Common Data");
+  mergedSetup_.SetValue("Destination", destination);
+}
+
+std::string DeploymentTest::TempFolder() {
   std::string folder;
   platform::QueryTempFolder(folder);
-  if (!folder.empty() && folder.back() == '\\') folder.pop_back();
-  return folder;
+  return folder.substr(0, folder.size() - 1);
 }
 
 std::string DeploymentTest::AppData(bool perUser) {
@@ -69,6 +58,8 @@ std::string DeploymentTest::AppData(bool perUser) {
 }
 
 void DeploymentTest::WriteText(const std::string& path, const std::string& text) {
+  const size_t separator = path.rfind('\\');
+  platform::CreateDirectoryWithParents(path.substr(0, separator));
   platform::UniqueStdioFile file(platform::OpenStdioFile(path, "wb"));
   ASSERT_NE(nullptr, file) << path;
   ASSERT_EQ(text.size(), std::fwrite(text.data(), 1, text.size(), file.get())) << path;
@@ -84,11 +75,6 @@ bool DeploymentTest::IsFolder(const std::string& path) {
   uint32_t attributes = 0;
   return platform::ReadPathAttributes(path, attributes) &&
          (attributes & platform::kFileAttributeDirectory);
-}
-
-bool DeploymentTest::Exists(const std::string& path) {
-  uint32_t attributes = 0;
-  return platform::ReadPathAttributes(path, attributes);
 }
 
 void DeploymentTest::RemoveTree(const std::string& path) {

@@ -5,59 +5,49 @@
 #include <string>
 
 #include "debug_output_capture.h"
-#include "deployment/CIniFile.h"
 #include "deployment/DeploymentEngine.h"
-#include "deployment/DeploymentSettings.h"
-#include "deployment/PathMacros.h"
-#include "deployment/SystemFolders.h"
 #include "infra/FailureList.h"
 #include "test_machine.h"
 
-// The system's answers unless a test switches a lookup to failing or to a
-// value of its own.
 class TestFolders : public SystemFolders {
  public:
-  bool failTemp = false;
-  bool failWindows = false;
-  bool failSystem = false;
-  bool failAppData = false;
+  bool failTemp = false, failWindows = false, failSystem = false, failAppData = false;
   bool failInstallFoldersKey = false;
-  bool overrideInstallFolders = false;
-  InstallFolders installFolders;
+  std::optional<InstallFolders> installFolders;  // instead of the registry's
 
-  bool TempFolder(std::string& folder) override;
-  bool WindowsFolder(std::string& folder) override;
-  bool SystemFolder(std::string& folder) override;
-  bool AppDataFolder(bool perUser, std::string& folder) override;
+  bool TempFolder(std::string& f) override { return !failTemp && SystemFolders::TempFolder(f); }
+  bool WindowsFolder(std::string& f) override {
+    return !failWindows && SystemFolders::WindowsFolder(f);
+  }
+  bool SystemFolder(std::string& f) override {
+    return !failSystem && SystemFolders::SystemFolder(f);
+  }
+  bool AppDataFolder(bool perUser, std::string& f) override {
+    return !failAppData && SystemFolders::AppDataFolder(perUser, f);
+  }
   bool ReadInstallFolders(InstallFolders& folders) override;
 };
 
 class DeploymentTest : public MachineTest {
  protected:
-  static constexpr const char* kAppDataDestination = "%AppData%\\QX\\ZEL-Client";
-
   DeploymentTest();
   ~DeploymentTest() override;
 
-  // The engine of a new control on the same machine, sharing this one's
-  // settings, merged setup and failure list.
+  // Another control on the same machine, sharing this one's settings,
+  // merged setup and failure list.
   struct Control {
-    Control(DeploymentTest& test);
+    explicit Control(DeploymentTest& test, const std::string& url = "https://srv.example.com/tk");
     PathMacros paths;
     DeploymentEngine engine;
   };
 
-  // Folder lookups straight from the system, for expectations.
-  static std::string SystemTempFolder();  // without the trailing "\"
+  void SetDestination(const std::string& destination);
+  static std::string TempFolder();  // without the final "\"
   static std::string AppData(bool perUser);
-
   static void WriteText(const std::string& path, const std::string& text);
   static CIniFile ReadIni(const std::string& path);
   static bool IsFolder(const std::string& path);
-  static bool Exists(const std::string& path);
   static void RemoveTree(const std::string& path);
-
-  // The line the logger sends to the debugger for an INFO report.
   bool LoggedInfo(const std::string& location, const std::string& message) const;
 
   DeploymentSettingsValues settings_;
@@ -69,5 +59,5 @@ class DeploymentTest : public MachineTest {
   DebugOutputCapture debug_;
 
  private:
-  void RemoveLoaderFolders();
+  static void RemoveLoaderFolders();
 };
