@@ -1,0 +1,514 @@
+#include "platform/posix/reg_text.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <string_view>
+
+namespace platform::posix {
+namespace {
+
+constexpr std::string_view kVersion5Header = "Windows Registry Editor Version 5.00";
+constexpr std::string_view kRegedit4Header = "REGEDIT4";
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
+constexpr char kNewline[] = "\r\n";
+// regedit breaks hex data once a line reaches this many characters.
+constexpr size_t kHexLineBreak = 77;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view TrimLeft(std::string_view text) {
+  size_t first = 0;
+  while (first < text.size() && IsBlank(text[first])) ++first;
+  return text.substr(first);
+}
+
+std::string_view TrimRight(std::string_view text) {
+  size_t end = text.size();
+  while (end > 0 && IsBlank(text[end - 1])) --end;
+  return text.substr(0, end);
+}
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (size_t i = 0; i < prefix.size(); ++i) {
+    if (LowerAscii(text[i]) != LowerAscii(prefix[i])) return false;
+  }
+  return true;
+}
+
+int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  c = LowerAscii(c);
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+void AppendUtf8(std::string& out, uint32_t codePoint) {
+  if (codePoint < 0x80) {
+    out += static_cast<char>(codePoint);
+  } else if (codePoint < 0x800) {
+    out += static_cast<char>(0xC0 | (codePoint >> 6));
+    out += static_cast<char>(0x80 | (codePoint & 0x3F));
+  } else if (codePoint < 0x10000) {
+    out += static_cast<char>(0xE0 | (codePoint >> 12));
+    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (codePoint & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (codePoint >> 18));
+    out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (codePoint & 0x3F));
+  }
+}
+
+void AppendUtf16Unit(std::string& out, uint32_t unit) {
+  out += static_cast<char>(unit & 0xFF);
+  out += static_cast<char>((unit >> 8) & 0xFF);
+}
+
+constexpr uint32_t kReplacementCharacter = 0xFFFD;
+
+// One code point from text at position, advancing position; a byte that
+// does not start a well-formed sequence gives U+FFFD and is skipped alone.
+uint32_t DecodeUtf8(const std::string& text, size_t& position) {
+  const auto byte = [&](size_t i) { return static_cast<uint8_t>(text[i]); };
+  const uint8_t lead = byte(position);
+  size_t length = 0;
+  uint32_t codePoint = 0;
+  uint8_t low = 0x80;
+  uint8_t high = 0xBF;
+  if (lead < 0x80) {
+    ++position;
+    return lead;
+  } else if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+    codePoint = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    codePoint = lead & 0x0F;
+    if (lead == 0xE0) low = 0xA0;   // overlong
+    if (lead == 0xED) high = 0x9F;  // surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    codePoint = lead & 0x07;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    ++position;
+    return kReplacementCharacter;
+  }
+  if (text.size() - position < length) {
+    ++position;
+    return kReplacementCharacter;
+  }
+  for (size_t i = 1; i < length; ++i) {
+    const uint8_t next = byte(position + i);
+    const uint8_t min = i == 1 ? low : 0x80;
+    const uint8_t max = i == 1 ? high : 0xBF;
+    if (next < min || next > max) {
+      ++position;
+      return kReplacementCharacter;
+    }
+    codePoint = (codePoint << 6) | (next & 0x3F);
+  }
+  position += length;
+  return codePoint;
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::string current;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r' || c == '\n') {
+      lines.push_back(current);
+      current.clear();
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      current += c;
+    }
+  }
+  if (!current.empty()) lines.push_back(current);
+  return lines;
+}
+
+bool IsUtf16StringType(RegistryValueType type) {
+  return type == RegistryValueType::String || type == RegistryValueType::ExpandString ||
+         type == RegistryValueType::MultiString;
+}
+
+class Parser {
+ public:
+  Parser(std::vector<std::string> lines, RegTextError& error)
+      : lines_(std::move(lines)), error_(error) {}
+
+  bool Run(RegTextDocument& document) {
+    while (index_ < lines_.size() && TrimRight(lines_[index_]).empty()) ++index_;
+    if (index_ == lines_.size()) return Fail("the text is empty");
+    const std::string_view header = TrimRight(lines_[index_]);
+    if (header == kVersion5Header) {
+      unicodeStrings_ = true;
+    } else if (header == kRegedit4Header) {
+      unicodeStrings_ = false;
+    } else {
+      return Fail("not a registry file header");
+    }
+
+    RegTextSection* section = nullptr;
+    bool skipValues = false;
+    for (++index_; index_ < lines_.size(); ++index_) {
+      const std::string_view line = TrimRight(TrimLeft(lines_[index_]));
+      if (line.empty() || line.front() == ';') continue;
+      if (line.front() == '[') {
+        RegTextSection parsed;
+        if (!ParseSection(line, parsed)) return false;
+        document.sections.push_back(std::move(parsed));
+        section = &document.sections.back();
+        // regedit ignores values listed beneath a deleted key.
+        skipValues = section->remove;
+        continue;
+      }
+      if (line.front() != '"' && line.front() != '@') return Fail("unexpected text");
+      if (!section) return Fail("a value before the first key");
+      RegTextValue value;
+      if (!ParseValue(line, value)) return false;
+      if (!skipValues) section->values.push_back(std::move(value));
+    }
+    return true;
+  }
+
+ private:
+  bool Fail(const char* message) {
+    error_.line = index_ + 1;
+    error_.message = message;
+    return false;
+  }
+
+  bool ParseSection(std::string_view line, RegTextSection& section) {
+    size_t start = 1;
+    if (start < line.size() && line[start] == '-') {
+      section.remove = true;
+      ++start;
+    }
+    // Key names may hold "]"; only the last one closes the section.
+    const size_t close = line.rfind(']');
+    if (close == std::string_view::npos || close < start) return Fail("a key line without ']'");
+    if (close + 1 != line.size()) return Fail("text after a key line");
+    const std::string_view path = line.substr(start, close - start);
+    size_t componentStart = 0;
+    while (true) {
+      const size_t separator = path.find('\\', componentStart);
+      const size_t end = separator == std::string_view::npos ? path.size() : separator;
+      if (end == componentStart) return Fail("an empty key name");
+      section.key.emplace_back(path.substr(componentStart, end - componentStart));
+      if (separator == std::string_view::npos) break;
+      componentStart = separator + 1;
+    }
+    return true;
+  }
+
+  // A quoted string from line at position (on its opening quote), with the
+  // \\ and \" escapes undone; other backslashes are kept as they are.
+  static bool ReadQuoted(std::string_view line, size_t& position, std::string& text) {
+    ++position;
+    while (position < line.size()) {
+      const char c = line[position];
+      if (c == '"') {
+        ++position;
+        return true;
+      }
+      if (c == '\\' && position + 1 < line.size() &&
+          (line[position + 1] == '\\' || line[position + 1] == '"')) {
+        text += line[position + 1];
+        position += 2;
+      } else {
+        text += c;
+        ++position;
+      }
+    }
+    return false;
+  }
+
+  static bool OnlyCommentRemains(std::string_view line, size_t position) {
+    while (position < line.size() && IsBlank(line[position])) ++position;
+    return position == line.size() || line[position] == ';';
+  }
+
+  bool ParseValue(std::string_view line, RegTextValue& value) {
+    size_t position = 0;
+    if (line.front() == '@') {
+      position = 1;
+    } else if (!ReadQuoted(line, position, value.name)) {
+      return Fail("an unterminated value name");
+    }
+    while (position < line.size() && IsBlank(line[position])) ++position;
+    if (position == line.size() || line[position] != '=') return Fail("a value without '='");
+    ++position;
+    while (position < line.size() && IsBlank(line[position])) ++position;
+    const std::string_view data = line.substr(position);
+
+    if (!data.empty() && data.front() == '-') {
+      if (!OnlyCommentRemains(data, 1)) return Fail("text after '-'");
+      value.remove = true;
+      return true;
+    }
+    if (!data.empty() && data.front() == '"') {
+      size_t end = 0;
+      std::string text;
+      if (!ReadQuoted(data, end, text)) return Fail("an unterminated string");
+      if (!OnlyCommentRemains(data, end)) return Fail("text after a string");
+      value.value.type = RegistryValueType::String;
+      value.value.data.assign(text.begin(), text.end());
+      value.value.data.push_back(0);
+      return true;
+    }
+    if (StartsWithNoCase(data, "dword:")) return ParseDword(data.substr(6), value.value);
+    if (StartsWithNoCase(data, "hex")) return ParseHex(data.substr(3), value.value);
+    return Fail("unknown value data");
+  }
+
+  bool ParseDword(std::string_view digits, RegistryValue& value) {
+    uint32_t number = 0;
+    size_t count = 0;
+    for (; count < digits.size() && HexDigitValue(digits[count]) >= 0; ++count) {
+      if (count == 8) return Fail("a dword of more than eight digits");
+      number = (number << 4) | static_cast<uint32_t>(HexDigitValue(digits[count]));
+    }
+    if (count == 0) return Fail("a dword without digits");
+    if (!OnlyCommentRemains(digits, count)) return Fail("text after a dword");
+    value.type = RegistryValueType::Dword;
+    value.data = {static_cast<uint8_t>(number), static_cast<uint8_t>(number >> 8),
+                  static_cast<uint8_t>(number >> 16), static_cast<uint8_t>(number >> 24)};
+    return true;
+  }
+
+  // After "hex": an optional "(type)", ":", then the bytes, which may run on
+  // over lines that end in "\".
+  bool ParseHex(std::string_view rest, RegistryValue& value) {
+    uint32_t type = static_cast<uint32_t>(RegistryValueType::Binary);
+    size_t position = 0;
+    if (position < rest.size() && rest[position] == '(') {
+      ++position;
+      type = 0;
+      size_t digits = 0;
+      for (; position < rest.size() && HexDigitValue(rest[position]) >= 0; ++position, ++digits) {
+        if (digits == 8) return Fail("a value type of more than eight digits");
+        type = (type << 4) | static_cast<uint32_t>(HexDigitValue(rest[position]));
+      }
+      if (digits == 0 || position == rest.size() || rest[position] != ')')
+        return Fail("a malformed hex(type)");
+      ++position;
+    }
+    if (position == rest.size() || rest[position] != ':') return Fail("hex data without ':'");
+    ++position;
+
+    std::string list;
+    std::string_view piece = rest.substr(position);
+    while (true) {
+      // Comments may close any line of the data.
+      piece = TrimRight(piece.substr(0, piece.find(';')));
+      if (piece.empty() || piece.back() != '\\') {
+        list += piece;
+        break;
+      }
+      list += piece.substr(0, piece.size() - 1);
+      if (index_ + 1 >= lines_.size()) return Fail("hex data continued past the end");
+      ++index_;
+      piece = TrimLeft(lines_[index_]);
+    }
+
+    std::string bytes;
+    size_t at = 0;
+    while (true) {
+      while (at < list.size() && IsBlank(list[at])) ++at;
+      if (at == list.size()) {
+        // Nothing at all, or a trailing comma as regedit leaves before "\".
+        break;
+      }
+      int digits = 0;
+      int byte = 0;
+      while (at < list.size() && HexDigitValue(list[at]) >= 0) {
+        if (++digits > 2) return Fail("a hex byte of more than two digits");
+        byte = (byte << 4) | HexDigitValue(list[at]);
+        ++at;
+      }
+      if (digits == 0) return Fail("a malformed hex byte");
+      bytes += static_cast<char>(byte);
+      while (at < list.size() && IsBlank(list[at])) ++at;
+      if (at == list.size()) break;
+      if (list[at] != ',') return Fail("hex bytes not separated by ','");
+      ++at;
+    }
+
+    value.type = static_cast<RegistryValueType>(type);
+    if (unicodeStrings_ && IsUtf16StringType(value.type)) {
+      std::string text;
+      if (!Utf16LeToUtf8(bytes, text)) return Fail("UTF-16 data of an odd length");
+      bytes = text;
+    }
+    value.data.assign(bytes.begin(), bytes.end());
+    return true;
+  }
+
+  std::vector<std::string> lines_;
+  RegTextError& error_;
+  size_t index_ = 0;
+  bool unicodeStrings_ = true;
+};
+
+std::string EscapeQuoted(const std::string& text) {
+  std::string escaped;
+  escaped.reserve(text.size() + 2);
+  escaped += '"';
+  for (char c : text) {
+    if (c == '\\' || c == '"') escaped += '\\';
+    escaped += c;
+  }
+  escaped += '"';
+  return escaped;
+}
+
+bool FitsQuotedString(const RegistryValue& value) {
+  if (value.type != RegistryValueType::String || value.data.empty() || value.data.back() != 0)
+    return false;
+  for (size_t i = 0; i + 1 < value.data.size(); ++i) {
+    const uint8_t c = value.data[i];
+    if (c == 0 || c == '\r' || c == '\n') return false;
+  }
+  return true;
+}
+
+void AppendHexData(std::string& out, size_t lineLength, const std::string& bytes) {
+  static const char kDigits[] = "0123456789abcdef";
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const auto byte = static_cast<uint8_t>(bytes[i]);
+    out += kDigits[byte >> 4];
+    out += kDigits[byte & 0x0F];
+    if (i + 1 == bytes.size()) break;
+    out += ',';
+    lineLength += 3;
+    if (lineLength >= kHexLineBreak) {
+      out += "\\\r\n  ";
+      lineLength = 2;
+    }
+  }
+}
+
+void AppendValue(std::string& out, const RegTextValue& value) {
+  const size_t lineStart = out.size();
+  out += value.name.empty() ? std::string("@") : EscapeQuoted(value.name);
+  out += '=';
+  const RegistryValue& data = value.value;
+  if (value.remove) {
+    out += '-';
+  } else if (FitsQuotedString(data)) {
+    out += EscapeQuoted(std::string(data.data.begin(), data.data.end() - 1));
+  } else if (data.type == RegistryValueType::Dword && data.data.size() == 4) {
+    char digits[16];
+    const uint32_t number = static_cast<uint32_t>(data.data[0]) |
+                            static_cast<uint32_t>(data.data[1]) << 8 |
+                            static_cast<uint32_t>(data.data[2]) << 16 |
+                            static_cast<uint32_t>(data.data[3]) << 24;
+    std::snprintf(digits, sizeof(digits), "%08x", number);
+    out += "dword:";
+    out += digits;
+  } else {
+    const auto type = static_cast<uint32_t>(data.type);
+    if (data.type == RegistryValueType::Binary) {
+      out += "hex:";
+    } else {
+      char prefix[24];
+      std::snprintf(prefix, sizeof(prefix), "hex(%x):", type);
+      out += prefix;
+    }
+    std::string bytes(data.data.begin(), data.data.end());
+    if (IsUtf16StringType(data.type)) bytes = Utf8ToUtf16Le(bytes);
+    AppendHexData(out, out.size() - lineStart, bytes);
+  }
+  out += kNewline;
+}
+
+}  // namespace
+
+bool Utf16LeToUtf8(const std::string& bytes, std::string& text) {
+  if (bytes.size() % 2 != 0) return false;
+  text.clear();
+  text.reserve(bytes.size() / 2);
+  const size_t units = bytes.size() / 2;
+  const auto unit = [&](size_t i) {
+    return static_cast<uint32_t>(static_cast<uint8_t>(bytes[2 * i])) |
+           static_cast<uint32_t>(static_cast<uint8_t>(bytes[2 * i + 1])) << 8;
+  };
+  for (size_t i = 0; i < units; ++i) {
+    const uint32_t first = unit(i);
+    if (first >= 0xD800 && first <= 0xDBFF && i + 1 < units && unit(i + 1) >= 0xDC00 &&
+        unit(i + 1) <= 0xDFFF) {
+      AppendUtf8(text, 0x10000 + ((first - 0xD800) << 10) + (unit(i + 1) - 0xDC00));
+      ++i;
+    } else if (first >= 0xD800 && first <= 0xDFFF) {
+      AppendUtf8(text, kReplacementCharacter);
+    } else {
+      AppendUtf8(text, first);
+    }
+  }
+  return true;
+}
+
+std::string Utf8ToUtf16Le(const std::string& text) {
+  std::string bytes;
+  bytes.reserve(text.size() * 2);
+  size_t position = 0;
+  while (position < text.size()) {
+    const uint32_t codePoint = DecodeUtf8(text, position);
+    if (codePoint >= 0x10000) {
+      AppendUtf16Unit(bytes, 0xD800 + ((codePoint - 0x10000) >> 10));
+      AppendUtf16Unit(bytes, 0xDC00 + ((codePoint - 0x10000) & 0x3FF));
+    } else {
+      AppendUtf16Unit(bytes, codePoint);
+    }
+  }
+  return bytes;
+}
+
+bool ParseRegText(const std::string& bytes, RegTextDocument& document, RegTextError& error) {
+  document = RegTextDocument();
+  error = RegTextError();
+  std::string text;
+  if (bytes.compare(0, kUtf16LeBom.size(), kUtf16LeBom) == 0) {
+    if (!Utf16LeToUtf8(bytes.substr(kUtf16LeBom.size()), text)) {
+      error.message = "UTF-16 text of an odd length";
+      return false;
+    }
+  } else if (bytes.compare(0, kUtf8Bom.size(), kUtf8Bom) == 0) {
+    text = bytes.substr(kUtf8Bom.size());
+  } else {
+    text = bytes;
+  }
+  Parser parser(SplitLines(text), error);
+  if (parser.Run(document)) return true;
+  document = RegTextDocument();
+  return false;
+}
+
+std::string FormatRegText(const RegTextDocument& document) {
+  std::string out(kVersion5Header);
+  out += kNewline;
+  out += kNewline;
+  for (const RegTextSection& section : document.sections) {
+    out += section.remove ? "[-" : "[";
+    for (size_t i = 0; i < section.key.size(); ++i) {
+      if (i > 0) out += '\\';
+      out += section.key[i];
+    }
+    out += ']';
+    out += kNewline;
+    for (const RegTextValue& value : section.values) AppendValue(out, value);
+    out += kNewline;
+  }
+  return out;
+}
+
+}  // namespace platform::posix

@@ -1,0 +1,294 @@
+// The registry interface as the core sees it. The same cases run against the
+// hive files of the posix port and the real registry under Wine.
+#include "platform/Registry.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "scratch_registry_key.h"
+#include "test_machine.h"
+
+namespace {
+
+using platform::RegistryAccess;
+using platform::RegistryKey;
+using platform::RegistryRoot;
+using platform::RegistryValue;
+using platform::RegistryValueType;
+
+// The bytes of a string literal, embedded zeros included.
+template <size_t N>
+std::vector<uint8_t> Bytes(const char (&text)[N]) {
+  return std::vector<uint8_t>(text, text + N - 1);
+}
+
+class RegistryTest : public MachineTest {
+ protected:
+  std::string Path(const std::string& below) const { return scratch_.Path() + "\\" + below; }
+
+  RegistryKey CreateKey(const std::string& below) {
+    RegistryKey key;
+    EXPECT_EQ(platform::kErrorSuccess, RegistryKey::Create(scratch_.Root(), Path(below), key));
+    return key;
+  }
+
+  RegistryKey OpenKey(const std::string& below, RegistryAccess access = RegistryAccess::Read) {
+    RegistryKey key;
+    EXPECT_EQ(platform::kErrorSuccess,
+              RegistryKey::Open(scratch_.Root(), Path(below), access, key));
+    return key;
+  }
+
+  ScratchRegistryKey scratch_;
+};
+
+TEST_F(RegistryTest, CreateMakesMissingParentsAndOpensExistingKeys) {
+  ASSERT_EQ(platform::kErrorSuccess, CreateKey("a\\b\\c").WriteDword("n", 7));
+  EXPECT_TRUE(OpenKey("a\\b").IsOpen());
+
+  // Creating an existing key opens it with its values.
+  RegistryKey again = CreateKey("a\\b\\c");
+  uint32_t number = 0;
+  EXPECT_EQ(platform::kErrorSuccess, again.ReadDword("n", number));
+  EXPECT_EQ(7u, number);
+
+  // A trailing separator is harmless; a leading one is a bad path.
+  EXPECT_TRUE(OpenKey("a\\b\\c\\").IsOpen());
+  RegistryKey key;
+  EXPECT_EQ(platform::kErrorBadPathname,
+            RegistryKey::Open(scratch_.Root(), "\\" + Path("a"), RegistryAccess::Read, key));
+  EXPECT_FALSE(key.IsOpen());
+
+  key = std::move(again);
+  EXPECT_EQ(platform::kErrorSuccess, key.ReadDword("n", number));
+  key.Close();
+  EXPECT_EQ(platform::kErrorInvalidHandle, key.ReadDword("n", number));
+}
+
+TEST_F(RegistryTest, MissingKeysAndValuesAnswerFileNotFound) {
+  RegistryKey key;
+  EXPECT_EQ(platform::kErrorFileNotFound,
+            RegistryKey::Open(scratch_.Root(), Path("missing"), RegistryAccess::Read, key));
+  EXPECT_EQ(platform::kErrorFileNotFound,
+            RegistryKey::Open(scratch_.Root(), Path("no\\such"), RegistryAccess::ReadWrite, key));
+  EXPECT_FALSE(key.IsOpen());
+  EXPECT_EQ(platform::kErrorFileNotFound, RegistryKey::DeleteTree(scratch_.Root(), Path("gone")));
+
+  key = CreateKey("present");
+  RegistryValue value;
+  value.type = RegistryValueType::Binary;
+  value.data = {1, 2};
+  EXPECT_EQ(platform::kErrorFileNotFound, key.QueryValue("absent", value));
+  EXPECT_EQ(RegistryValueType::None, value.type);
+  EXPECT_TRUE(value.data.empty());
+  EXPECT_EQ(platform::kErrorFileNotFound, key.QueryValue("", value));
+  EXPECT_EQ(platform::kErrorFileNotFound, key.DeleteValue("absent"));
+}
+
+TEST_F(RegistryTest, ValuesComeBackWithTheirTypeAndBytes) {
+  RegistryKey key = CreateKey("values");
+  ASSERT_EQ(platform::kErrorSuccess, key.WriteString("Text", "C:\\Program Files\\\"q\""));
+  ASSERT_EQ(platform::kErrorSuccess,
+            key.WriteString("Expand", "%TEMP%\\cache", RegistryValueType::ExpandString));
+  ASSERT_EQ(platform::kErrorSuccess, key.WriteString("", "default"));
+  ASSERT_EQ(platform::kErrorSuccess, key.WriteDword("Number", 0xDEADBEEF));
+  const std::vector<uint8_t> binary{0x00, 0xFF, 0x10, 0x00, 0x7F};
+  ASSERT_EQ(platform::kErrorSuccess, key.WriteBinary("Blob", binary));
+  RegistryValue multi{RegistryValueType::MultiString, Bytes("one\0two\0\0")};
+  ASSERT_EQ(platform::kErrorSuccess, key.WriteValue("Multi", multi));
+  RegistryValue qword{RegistryValueType::Qword, {1, 2, 3, 4, 5, 6, 7, 8}};
+  ASSERT_EQ(platform::kErrorSuccess, key.WriteValue("Big", qword));
+
+  // Read through a second key so nothing can come from the writer.
+  RegistryKey reader = OpenKey("values");
+  RegistryValue value;
+  ASSERT_EQ(platform::kErrorSuccess, reader.QueryValue("Text", value));
+  EXPECT_EQ(RegistryValueType::String, value.type);
+  EXPECT_EQ(Bytes("C:\\Program Files\\\"q\"\0"), value.data);
+
+  ASSERT_EQ(platform::kErrorSuccess, reader.QueryValue("Expand", value));
+  EXPECT_EQ(RegistryValueType::ExpandString, value.type);
+  EXPECT_EQ(Bytes("%TEMP%\\cache\0"), value.data);
+  std::string text;
+  ASSERT_EQ(platform::kErrorSuccess, reader.ReadString("Expand", text));
+  EXPECT_EQ("%TEMP%\\cache", text);
+  ASSERT_EQ(platform::kErrorSuccess, reader.ReadString("", text));
+  EXPECT_EQ("default", text);
+
+  uint32_t number = 0;
+  ASSERT_EQ(platform::kErrorSuccess, reader.ReadDword("Number", number));
+  EXPECT_EQ(0xDEADBEEFu, number);
+  ASSERT_EQ(platform::kErrorSuccess, reader.QueryValue("Number", value));
+  EXPECT_EQ((std::vector<uint8_t>{0xEF, 0xBE, 0xAD, 0xDE}), value.data);
+
+  std::vector<uint8_t> bytes;
+  ASSERT_EQ(platform::kErrorSuccess, reader.ReadBinary("Blob", bytes));
+  EXPECT_EQ(binary, bytes);
+  for (const auto& [name, written] : {std::pair{"Multi", multi}, std::pair{"Big", qword}}) {
+    ASSERT_EQ(platform::kErrorSuccess, reader.QueryValue(name, value));
+    EXPECT_EQ(written.type, value.type) << name;
+    EXPECT_EQ(written.data, value.data) << name;
+  }
+}
+
+TEST_F(RegistryTest, TypedReadersCheckTheTypeAndWritesReplaceIt) {
+  RegistryKey key = CreateKey("typed");
+  ASSERT_EQ(platform::kErrorSuccess, key.WriteString("s", std::string("before\0after", 12)));
+  ASSERT_EQ(platform::kErrorSuccess, key.WriteValue("short", {RegistryValueType::Dword, {1, 2}}));
+  ASSERT_EQ(platform::kErrorSuccess,
+            key.WriteValue("m", {RegistryValueType::MultiString, Bytes("a\0\0")}));
+
+  std::string text = "unchanged";
+  uint32_t number = 99;
+  EXPECT_EQ(platform::kErrorInvalidData, key.ReadString("m", text));
+  EXPECT_EQ("unchanged", text);
+  EXPECT_EQ(platform::kErrorInvalidData, key.ReadDword("s", number));
+  EXPECT_EQ(platform::kErrorInvalidData, key.ReadDword("short", number));
+  EXPECT_EQ(99u, number);
+
+  // The text ends at the first zero; the raw bytes keep everything.
+  ASSERT_EQ(platform::kErrorSuccess, key.ReadString("s", text));
+  EXPECT_EQ("before", text);
+  std::vector<uint8_t> bytes;
+  ASSERT_EQ(platform::kErrorSuccess, key.ReadBinary("s", bytes));
+  EXPECT_EQ(Bytes("before\0after\0"), bytes);
+
+  ASSERT_EQ(platform::kErrorSuccess, key.WriteDword("s", 5));
+  EXPECT_EQ(platform::kErrorInvalidData, key.ReadString("s", text));
+  ASSERT_EQ(platform::kErrorSuccess, key.DeleteValue("s"));
+  EXPECT_EQ(platform::kErrorFileNotFound, key.ReadDword("s", number));
+
+  EXPECT_EQ(platform::kErrorInvalidParameter, key.WriteString("x", "x", RegistryValueType::Dword));
+}
+
+TEST_F(RegistryTest, MaxBytesActsAsTheCallersBuffer) {
+  RegistryKey key = CreateKey("limits");
+  ASSERT_EQ(platform::kErrorSuccess, key.WriteString("s", "hello"));
+  ASSERT_EQ(platform::kErrorSuccess, key.WriteDword("d", 42));
+
+  RegistryValue value;
+  ASSERT_EQ(platform::kErrorSuccess, key.QueryValue("s", value, 6));
+  EXPECT_EQ(Bytes("hello\0"), value.data);
+  // One byte short of the terminating zero is too small.
+  EXPECT_EQ(platform::kErrorMoreData, key.QueryValue("s", value, 5));
+  EXPECT_EQ(RegistryValueType::String, value.type);
+  EXPECT_TRUE(value.data.empty());
+  EXPECT_EQ(platform::kErrorMoreData, key.QueryValue("s", value, 0));
+
+  ASSERT_EQ(platform::kErrorSuccess, key.QueryValue("d", value, 4));
+  EXPECT_EQ(4u, value.data.size());
+  EXPECT_EQ(platform::kErrorMoreData, key.QueryValue("d", value, 3));
+  EXPECT_TRUE(value.data.empty());
+}
+
+TEST_F(RegistryTest, EnumeratesDirectSubKeysInNameOrder) {
+  RegistryKey parent = CreateKey("list");
+  std::vector<std::string> names{"stale"};
+  ASSERT_EQ(platform::kErrorSuccess, parent.EnumerateSubKeys(names));
+  EXPECT_TRUE(names.empty());
+
+  for (const char* name : {"beta", "Alpha", "gamma", "Alpha\\deeper"})
+    CreateKey("list\\" + std::string(name));
+  ASSERT_EQ(platform::kErrorSuccess, parent.EnumerateSubKeys(names));
+  EXPECT_EQ((std::vector<std::string>{"Alpha", "beta", "gamma"}), names);
+}
+
+TEST_F(RegistryTest, DeleteTreeRemovesTheKeyAndEverythingBelow) {
+  ASSERT_EQ(platform::kErrorSuccess, CreateKey("tree\\doomed\\child\\leaf").WriteDword("v", 1));
+  ASSERT_EQ(platform::kErrorSuccess, CreateKey("tree\\doomed").WriteDword("w", 1));
+  CreateKey("tree\\kept");
+
+  ASSERT_EQ(platform::kErrorSuccess,
+            RegistryKey::DeleteTree(scratch_.Root(), Path("tree\\doomed")));
+  RegistryKey key;
+  EXPECT_EQ(platform::kErrorFileNotFound,
+            RegistryKey::Open(scratch_.Root(), Path("tree\\doomed"), RegistryAccess::Read, key));
+  std::vector<std::string> names;
+  ASSERT_EQ(platform::kErrorSuccess, OpenKey("tree").EnumerateSubKeys(names));
+  EXPECT_EQ(std::vector<std::string>{"kept"}, names);
+
+  EXPECT_EQ(platform::kErrorInvalidParameter, RegistryKey::DeleteTree(scratch_.Root(), ""));
+}
+
+TEST_F(RegistryTest, AKeyDeletedWhileOpenAnswersKeyDeleted) {
+  RegistryKey key = CreateKey("vanishing\\inner");
+  ASSERT_EQ(platform::kErrorSuccess, key.WriteDword("d", 1));
+  ASSERT_EQ(platform::kErrorSuccess, RegistryKey::DeleteTree(scratch_.Root(), Path("vanishing")));
+
+  RegistryValue value;
+  EXPECT_EQ(platform::kErrorKeyDeleted, key.QueryValue("d", value));
+  EXPECT_EQ(platform::kErrorKeyDeleted, key.WriteDword("d", 2));
+  EXPECT_EQ(platform::kErrorKeyDeleted, key.DeleteValue("d"));
+  std::vector<std::string> names;
+  EXPECT_EQ(platform::kErrorKeyDeleted, key.EnumerateSubKeys(names));
+}
+
+TEST_F(RegistryTest, NamesIgnoreCaseButKeepTheCaseTheyWereCreatedWith) {
+  RegistryKey key = CreateKey("case\\MixedCase");
+  ASSERT_EQ(platform::kErrorSuccess, key.WriteString("ValueName", "first"));
+
+  RegistryKey other = OpenKey("CASE\\mixedcase", RegistryAccess::ReadWrite);
+  std::string text;
+  ASSERT_EQ(platform::kErrorSuccess, other.ReadString("VALUENAME", text));
+  EXPECT_EQ("first", text);
+  ASSERT_EQ(platform::kErrorSuccess, other.WriteString("valuename", "second"));
+  ASSERT_EQ(platform::kErrorSuccess, key.ReadString("ValueName", text));
+  EXPECT_EQ("second", text);
+
+  // Creating it again in other letters does not rename it.
+  CreateKey("case\\MIXEDCASE");
+  std::vector<std::string> names;
+  ASSERT_EQ(platform::kErrorSuccess, OpenKey("Case").EnumerateSubKeys(names));
+  EXPECT_EQ(std::vector<std::string>{"MixedCase"}, names);
+
+  ASSERT_EQ(platform::kErrorSuccess, other.DeleteValue("VALUEname"));
+  EXPECT_EQ(platform::kErrorFileNotFound, key.ReadString("ValueName", text));
+}
+
+TEST_F(RegistryTest, KeysOpenedForReadingRefuseChanges) {
+  ASSERT_EQ(platform::kErrorSuccess, CreateKey("readonly").WriteString("v", "kept"));
+  RegistryKey key = OpenKey("readonly");
+  EXPECT_EQ(platform::kErrorAccessDenied, key.WriteString("v", "changed"));
+  EXPECT_EQ(platform::kErrorAccessDenied, key.DeleteValue("v"));
+  std::string text;
+  ASSERT_EQ(platform::kErrorSuccess, key.ReadString("v", text));
+  EXPECT_EQ("kept", text);
+}
+
+TEST_F(RegistryTest, MachineAndUserHivesAreKeptApart) {
+  ScratchRegistryKey machineScratch(RegistryRoot::LocalMachine, scratch_.Path());
+  RegistryKey machine;
+  ASSERT_EQ(platform::kErrorSuccess,
+            RegistryKey::Create(RegistryRoot::LocalMachine, Path("shared"), machine));
+  ASSERT_EQ(platform::kErrorSuccess, machine.WriteString("who", "machine"));
+  ASSERT_EQ(platform::kErrorSuccess, CreateKey("shared").WriteString("who", "user"));
+
+  std::string text;
+  ASSERT_EQ(platform::kErrorSuccess, OpenKey("shared").ReadString("who", text));
+  EXPECT_EQ("user", text);
+  ASSERT_EQ(platform::kErrorSuccess,
+            RegistryKey::DeleteTree(RegistryRoot::CurrentUser, Path("shared")));
+  ASSERT_EQ(platform::kErrorSuccess, machine.ReadString("who", text));
+  EXPECT_EQ("machine", text);
+}
+
+TEST_F(RegistryTest, TheMachineKnowsItsProgramFolders) {
+  RegistryKey key;
+  ASSERT_EQ(
+      platform::kErrorSuccess,
+      RegistryKey::Open(RegistryRoot::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion",
+                        RegistryAccess::Read, key));
+  RegistryValue value;
+  ASSERT_EQ(platform::kErrorSuccess, key.QueryValue("ProgramFilesDir", value));
+  EXPECT_EQ(RegistryValueType::String, value.type);
+  std::string text;
+  ASSERT_EQ(platform::kErrorSuccess, key.ReadString("ProgramFilesDir", text));
+  EXPECT_EQ("C:\\Program Files", text);
+  ASSERT_EQ(platform::kErrorSuccess, key.ReadString("CommonFilesDir", text));
+  EXPECT_EQ("C:\\Program Files\\Common Files", text);
+}
+
+}  // namespace
