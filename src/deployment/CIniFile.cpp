@@ -68,13 +68,13 @@ bool CIniFile::Load(const std::string& path) {
   // Lines are read whole, however long: a long line never ends the load.
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    ReadLine(line, pendingName, pendingKeys);
+    ApplyLine(line, pendingName, pendingKeys);
   }
   if (!pendingName.empty()) CommitSection(pendingName, pendingKeys);
   return true;
 }
 
-void CIniFile::ReadLine(std::string& line, std::string& pendingName, KeyTable& pendingKeys) {
+void CIniFile::ApplyLine(std::string& line, std::string& pendingName, KeyTable& pendingKeys) {
   const size_t comment = line.find(';');
   if (comment != std::string::npos) line.resize(comment);
   if (line.empty()) return;
@@ -93,7 +93,7 @@ void CIniFile::ReadLine(std::string& line, std::string& pendingName, KeyTable& p
 
   const size_t equals = line.find('=');
   if (equals != std::string::npos) {
-    pendingKeys[Trimmed(line, 0, equals)] = Trimmed(line, equals + 1, line.size());
+    pendingKeys.insert_or_assign(Trimmed(line, 0, equals), Trimmed(line, equals + 1, line.size()));
   }
 }
 

@@ -51,7 +51,7 @@ class CIniFile {
   bool CollectChangedSections(const CIniFile& other, NameSet& changed) const;
 
  private:
-  void ReadLine(std::string& line, std::string& pendingName, KeyTable& pendingKeys);
+  void ApplyLine(std::string& line, std::string& pendingName, KeyTable& pendingKeys);
   void CommitSection(const std::string& name, KeyTable& keys);
 
   std::string currentSection_;

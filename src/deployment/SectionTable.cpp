@@ -49,13 +49,11 @@ IniKeyTable& SectionTable::FindOrCreate(const std::string& name) {
   const uint32_t hash = HashName(name);
   if (const Section* existing = Locate(name, hash)) return const_cast<Section*>(existing)->keys;
   if (size_ + 1 > buckets_.size()) Grow();
-  Bucket& bucket = BucketFor(hash);
   Section section;
   section.name = name;
   section.hash = hash;
-  InsertOrdered(bucket, std::move(section));
   ++size_;
-  return const_cast<Section*>(Locate(name, hash))->keys;
+  return InsertOrdered(BucketFor(hash), std::move(section)).keys;
 }
 
 bool SectionTable::Remove(const std::string& name) {
@@ -71,12 +69,12 @@ bool SectionTable::Remove(const std::string& name) {
   return false;
 }
 
-void SectionTable::InsertOrdered(Bucket& bucket, Section&& section) {
+SectionTable::Section& SectionTable::InsertOrdered(Bucket& bucket, Section&& section) {
   const auto position = std::upper_bound(bucket.begin(), bucket.end(), section.name,
                                          [](const std::string& name, const Section& other) {
                                            return CaseInsensitiveLess()(name, other.name);
                                          });
-  bucket.insert(position, std::move(section));
+  return *bucket.insert(position, std::move(section));
 }
 
 void SectionTable::Grow() {

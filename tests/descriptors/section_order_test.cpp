@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "descriptor_files.h"
 #include "descriptors/SectionOrder.h"
 #include "descriptors/ValueMacros.h"
-#include "descriptors/descriptor_files.h"
 
 namespace {
 
