@@ -1,5 +1,6 @@
 // Reading and writing .reg text (posix port).
 #include "platform/posix/reg_text.h"
+#include "platform/posix/wide_text.h"
 
 #include <gtest/gtest.h>
 

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string_view>
 
+#include "platform/posix/wide_text.h"
+
 namespace platform::posix {
 namespace {
 
@@ -44,78 +46,6 @@ int HexDigitValue(char c) {
   c = LowerAscii(c);
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   return -1;
-}
-
-void AppendUtf8(std::string& out, uint32_t codePoint) {
-  if (codePoint < 0x80) {
-    out += static_cast<char>(codePoint);
-  } else if (codePoint < 0x800) {
-    out += static_cast<char>(0xC0 | (codePoint >> 6));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else if (codePoint < 0x10000) {
-    out += static_cast<char>(0xE0 | (codePoint >> 12));
-    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (codePoint >> 18));
-    out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  }
-}
-
-void AppendUtf16Unit(std::string& out, uint32_t unit) {
-  out += static_cast<char>(unit & 0xFF);
-  out += static_cast<char>((unit >> 8) & 0xFF);
-}
-
-constexpr uint32_t kReplacementCharacter = 0xFFFD;
-
-// One code point from text at position, advancing position; a byte that
-// does not start a well-formed sequence gives U+FFFD and is skipped alone.
-uint32_t DecodeUtf8(const std::string& text, size_t& position) {
-  const auto byte = [&](size_t i) { return static_cast<uint8_t>(text[i]); };
-  const uint8_t lead = byte(position);
-  size_t length = 0;
-  uint32_t codePoint = 0;
-  uint8_t low = 0x80;
-  uint8_t high = 0xBF;
-  if (lead < 0x80) {
-    ++position;
-    return lead;
-  } else if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-    codePoint = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    codePoint = lead & 0x0F;
-    if (lead == 0xE0) low = 0xA0;   // overlong
-    if (lead == 0xED) high = 0x9F;  // surrogates
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    codePoint = lead & 0x07;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    ++position;
-    return kReplacementCharacter;
-  }
-  if (text.size() - position < length) {
-    ++position;
-    return kReplacementCharacter;
-  }
-  for (size_t i = 1; i < length; ++i) {
-    const uint8_t next = byte(position + i);
-    const uint8_t min = i == 1 ? low : 0x80;
-    const uint8_t max = i == 1 ? high : 0xBF;
-    if (next < min || next > max) {
-      ++position;
-      return kReplacementCharacter;
-    }
-    codePoint = (codePoint << 6) | (next & 0x3F);
-  }
-  position += length;
-  return codePoint;
 }
 
 std::vector<std::string> SplitLines(const std::string& text) {
@@ -432,46 +362,6 @@ void AppendValue(std::string& out, const RegTextValue& value) {
 }
 
 }  // namespace
-
-bool Utf16LeToUtf8(const std::string& bytes, std::string& text) {
-  if (bytes.size() % 2 != 0) return false;
-  text.clear();
-  text.reserve(bytes.size() / 2);
-  const size_t units = bytes.size() / 2;
-  const auto unit = [&](size_t i) {
-    return static_cast<uint32_t>(static_cast<uint8_t>(bytes[2 * i])) |
-           static_cast<uint32_t>(static_cast<uint8_t>(bytes[2 * i + 1])) << 8;
-  };
-  for (size_t i = 0; i < units; ++i) {
-    const uint32_t first = unit(i);
-    if (first >= 0xD800 && first <= 0xDBFF && i + 1 < units && unit(i + 1) >= 0xDC00 &&
-        unit(i + 1) <= 0xDFFF) {
-      AppendUtf8(text, 0x10000 + ((first - 0xD800) << 10) + (unit(i + 1) - 0xDC00));
-      ++i;
-    } else if (first >= 0xD800 && first <= 0xDFFF) {
-      AppendUtf8(text, kReplacementCharacter);
-    } else {
-      AppendUtf8(text, first);
-    }
-  }
-  return true;
-}
-
-std::string Utf8ToUtf16Le(const std::string& text) {
-  std::string bytes;
-  bytes.reserve(text.size() * 2);
-  size_t position = 0;
-  while (position < text.size()) {
-    const uint32_t codePoint = DecodeUtf8(text, position);
-    if (codePoint >= 0x10000) {
-      AppendUtf16Unit(bytes, 0xD800 + ((codePoint - 0x10000) >> 10));
-      AppendUtf16Unit(bytes, 0xDC00 + ((codePoint - 0x10000) & 0x3FF));
-    } else {
-      AppendUtf16Unit(bytes, codePoint);
-    }
-  }
-  return bytes;
-}
 
 bool ParseRegText(const std::string& bytes, RegTextDocument& document, RegTextError& error) {
   document = RegTextDocument();

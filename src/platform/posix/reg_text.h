@@ -52,10 +52,4 @@ bool ParseRegText(const std::string& bytes, RegTextDocument& document, RegTextEr
 // hex(1).
 std::string FormatRegText(const RegTextDocument& document);
 
-// UTF-16LE bytes to UTF-8; false for an odd number of bytes. Unpaired
-// surrogates become U+FFFD.
-bool Utf16LeToUtf8(const std::string& bytes, std::string& text);
-// UTF-8 to UTF-16LE bytes; bytes that are not UTF-8 become U+FFFD.
-std::string Utf8ToUtf16Le(const std::string& text);
-
 }  // namespace platform::posix
