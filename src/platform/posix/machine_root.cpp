@@ -13,20 +13,11 @@
 #include <system_error>
 #include <vector>
 
+#include "infra/StringHelpers.h"
 #include "platform/posix/machine_config.h"
 
 namespace platform::posix {
 namespace {
-
-bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
 
 bool StartsWith(const std::string& text, const char* prefix) {
   return text.rfind(prefix, 0) == 0;
@@ -39,7 +30,7 @@ std::string MatchEntryName(const std::string& folder, const std::string& name) {
   if (!dir) return name;
   std::string found = name;
   while (dirent* entry = readdir(dir)) {
-    if (EqualsIgnoringCase(entry->d_name, name)) {
+    if (EqualsNoCase(entry->d_name, name)) {
       found = entry->d_name;
       break;
     }
