@@ -4,6 +4,7 @@
 #include <iterator>
 #include <utility>
 
+#include "infra/StringHelpers.h"
 #include "platform/FileSystem.h"
 
 namespace {
@@ -36,15 +37,6 @@ void AppendSection(std::string& text, const std::string& name, const IniKeyTable
     text += kLineEnd;
   }
   text += kLineEnd;
-}
-
-void ReplaceAllOccurrences(std::string& text, const std::string& search,
-                           const std::string& replacement) {
-  size_t position = text.find(search);
-  while (position != std::string::npos) {
-    text.replace(position, search.size(), replacement);
-    position = text.find(search, position + replacement.size());
-  }
 }
 
 }  // namespace
@@ -190,7 +182,9 @@ void CIniFile::ReplaceInValues(const std::string& search, const std::string& rep
   // An empty search text occurs nowhere (and would never stop matching).
   if (search.empty()) return;
   sections_.ForEach([&](const std::string&, KeyTable& keys) {
-    for (auto& entry : keys) ReplaceAllOccurrences(entry.second, search, replacement);
+    for (auto& entry : keys) {
+      entry.second = ReplaceAll(std::move(entry.second), search, replacement);
+    }
   });
 }
 

@@ -59,19 +59,4 @@ std::string LastPathComponent(const std::string& path) {
   return separator == std::string::npos ? std::string() : path.substr(separator + 1);
 }
 
-std::string ReplaceAllOccurrences(const std::string& text, const std::string& search,
-                                  const std::string& replacement) {
-  if (search.empty()) return text;
-  std::string result;
-  size_t start = 0;
-  for (size_t found = text.find(search); found != std::string::npos;
-       found = text.find(search, start)) {
-    result.append(text, start, found - start);
-    result += replacement;
-    start = found + search.size();
-  }
-  result.append(text, start, std::string::npos);
-  return result;
-}
-
 }  // namespace deployment

@@ -29,9 +29,4 @@ std::string LongPathForm(const std::string& path);
 // What follows the last "\"; empty when there is no "\".
 std::string LastPathComponent(const std::string& path);
 
-// Replaces every occurrence of search, left to right; a replacement is never
-// searched again.
-std::string ReplaceAllOccurrences(const std::string& text, const std::string& search,
-                                  const std::string& replacement);
-
 }  // namespace deployment

@@ -54,7 +54,7 @@ void PathMacros::ParsePath(std::string& path, bool useDestination, bool perUser)
     std::string value;
     if (platform::ReadEnvironmentVariable("WN", value)) {
       if (value.empty() || value.back() != '\\') value += '\\';
-      path = deployment::ReplaceAllOccurrences(path, "%WN%", value);
+      path = ReplaceAll(path, "%WN%", value);
     }
   }
 
@@ -82,7 +82,7 @@ bool PathMacros::SubstituteFolder(std::string& path, const char* macro,
     failures_.TraceError(path, "");
     return false;
   }
-  path = deployment::ReplaceAllOccurrences(path, macro, WithoutTrailingSeparator(folder));
+  path = ReplaceAll(path, macro, WithoutTrailingSeparator(folder));
   return true;
 }
 
@@ -103,8 +103,7 @@ bool PathMacros::SubstituteInstallFolders(std::string& path) {
       ok = false;
       continue;
     }
-    path = deployment::ReplaceAllOccurrences(path, entry.macro,
-                                             WithoutTrailingSeparator(*entry.value));
+    path = ReplaceAll(path, entry.macro, WithoutTrailingSeparator(*entry.value));
   }
   return ok;
 }
@@ -114,7 +113,7 @@ bool PathMacros::SubstituteAppData(std::string& path, bool perUser) {
   if (!folders_.AppDataFolder(perUser, folder)) folder.clear();
   const bool found = !folder.empty();
   if (!found) failures_.TraceError(path, "Failed to calculate %AppData%");
-  path = deployment::ReplaceAllOccurrences(path, "%AppData%", folder);
+  path = ReplaceAll(path, "%AppData%", folder);
   return found;
 }
 

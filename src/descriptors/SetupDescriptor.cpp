@@ -2,6 +2,7 @@
 
 #include "deployment/CIniFile.h"
 #include "descriptors/ValueMacros.h"
+#include "infra/StringHelpers.h"
 #include "platform/TextCompare.h"
 
 namespace {

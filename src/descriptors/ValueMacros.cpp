@@ -1,17 +1,7 @@
 #include "descriptors/ValueMacros.h"
 
 #include "deployment/CIniFile.h"
-
-std::string ReplaceAll(std::string text, const std::string& search,
-                       const std::string& replacement) {
-  if (search.empty()) return text;
-  size_t position = text.find(search);
-  while (position != std::string::npos) {
-    text.replace(position, search.size(), replacement);
-    position = text.find(search, position + replacement.size());
-  }
-  return text;
-}
+#include "infra/StringHelpers.h"
 
 void ReplaceFolderMacros(CIniFile& descriptor, const FolderMacroResolver& resolve) {
   for (const char* macro : kFolderMacros) descriptor.ReplaceInValues(macro, resolve(macro));

@@ -16,10 +16,6 @@ constexpr char kAdditionalParamsMacro[] = "%AdditionalParams%";
 constexpr const char* kFolderMacros[] = {"%CommonDir%", "%ProgramDir%", "%WindowsDir%",
                                          "%SystemDir%", "%TempDir%"};
 
-// Left to right, non-overlapping; the replacement is never searched again.
-// An empty search text is found nowhere.
-std::string ReplaceAll(std::string text, const std::string& search, const std::string& replacement);
-
 // The folder a macro stands for on this machine (path macro resolution).
 using FolderMacroResolver = std::function<std::string(const std::string& macro)>;
 

@@ -52,6 +52,17 @@ bool GetParamValue(const std::string& text, const std::string& key, std::string&
   return true;
 }
 
+std::string ReplaceAll(std::string text, const std::string& search,
+                       const std::string& replacement) {
+  if (search.empty()) return text;
+  size_t position = text.find(search);
+  while (position != std::string::npos) {
+    text.replace(position, search.size(), replacement);
+    position = text.find(search, position + replacement.size());
+  }
+  return text;
+}
+
 bool EqualsNoCase(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {

@@ -27,5 +27,9 @@ std::string JoinUrl(const std::string& base, const std::string& name);
 // The search is case-sensitive.
 bool GetParamValue(const std::string& text, const std::string& key, std::string& value);
 
+// Replaces every occurrence of search, left to right, non-overlapping; a
+// replacement is never searched again. An empty search text is found nowhere.
+std::string ReplaceAll(std::string text, const std::string& search, const std::string& replacement);
+
 // Comparison of narrow texts without regard to letter case (ASCII letters).
 bool EqualsNoCase(const std::string& a, const std::string& b);
