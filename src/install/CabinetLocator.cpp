@@ -5,36 +5,19 @@
 #include <cstring>
 #include <vector>
 
+#include "infra/CabinetDirectory.h"
 #include "platform/FileSystem.h"
 
 namespace {
 
 constexpr size_t kSearchChunk = 64 * 1024;
-constexpr size_t kHeaderSize = 36;
-constexpr size_t kReserveSizesSize = 4;
-constexpr size_t kFolderEntrySize = 8;
-constexpr size_t kFileEntrySize = 16;
 // A string of the directory (set names, member names) is at most 255
 // characters and its terminating zero.
 constexpr size_t kMaxStringBytes = 256;
 
-constexpr uint16_t kFlagPreviousCabinet = 0x0001;
-constexpr uint16_t kFlagNextCabinet = 0x0002;
-constexpr uint16_t kFlagReservePresent = 0x0004;
-constexpr uint16_t kFolderContinuedFromPrevious = 0xFFFD;
-
-uint16_t ReadU16(const unsigned char* bytes) {
-  return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8));
-}
-
-uint32_t ReadU32(const unsigned char* bytes) {
-  return static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
-         (static_cast<uint32_t>(bytes[2]) << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
-}
-
 // Reads a file through a window of it, so that walking a directory of many
 // small entries costs few system calls.
-class WindowedReader {
+class WindowedReader : public CabinetDirectorySource {
  public:
   explicit WindowedReader(const std::string& path) : file_(platform::OpenStdioFile(path, "rb")) {}
 
@@ -49,7 +32,7 @@ class WindowedReader {
   }
 
   void MoveTo(uint64_t position) { position_ = position; }
-  void Skip(uint64_t bytes) { position_ += bytes; }
+
 
   // Up to wanted bytes at the current position without moving; available is
   // how many there are (fewer only at the end of the file).
@@ -65,7 +48,7 @@ class WindowedReader {
     return window_.data() + offset;
   }
 
-  bool Read(void* buffer, size_t bytes) {
+  bool Read(void* buffer, size_t bytes) override {
     size_t available = 0;
     const unsigned char* data = Peek(bytes, available);
     if (!data || available < bytes) return false;
@@ -75,7 +58,13 @@ class WindowedReader {
   }
 
   // A zero-terminated, non-empty string of at most 255 characters.
-  bool ReadString(std::string& text) {
+  bool Skip(uint64_t bytes) override {
+    position_ += bytes;
+    return true;
+  }
+
+  // A zero-terminated, non-empty string of at most 255 characters.
+  bool ReadString(std::string& text) override {
     size_t available = 0;
     const unsigned char* data = Peek(kMaxStringBytes, available);
     if (!data) return false;
@@ -108,42 +97,9 @@ class WindowedReader {
 
 // Reads the whole directory of the cabinet that starts at offset.
 bool HasSoundDirectory(WindowedReader& file, uint64_t offset) {
-  unsigned char header[kHeaderSize];
   file.MoveTo(offset);
-  if (!file.Read(header, sizeof(header))) return false;
-  if (std::memcmp(header, "MSCF", 4) != 0) return false;
-  const uint16_t folderCount = ReadU16(header + 26);
-  const uint16_t fileCount = ReadU16(header + 28);
-  const uint16_t flags = ReadU16(header + 30);
-  if (folderCount == 0 || fileCount == 0) return false;
-
-  size_t folderReserve = 0;
-  if (flags & kFlagReservePresent) {
-    unsigned char sizes[kReserveSizesSize];
-    if (!file.Read(sizes, sizeof(sizes))) return false;
-    folderReserve = sizes[2];
-    file.Skip(ReadU16(sizes));
-  }
-  std::string text;
-  if (flags & kFlagPreviousCabinet) {
-    if (!file.ReadString(text) || !file.ReadString(text)) return false;
-  }
-  if (flags & kFlagNextCabinet) {
-    if (!file.ReadString(text) || !file.ReadString(text)) return false;
-  }
-  for (uint16_t i = 0; i < folderCount; ++i) {
-    unsigned char entry[kFolderEntrySize];
-    if (!file.Read(entry, sizeof(entry))) return false;
-    file.Skip(folderReserve);
-  }
-  for (uint16_t i = 0; i < fileCount; ++i) {
-    unsigned char entry[kFileEntrySize];
-    if (!file.Read(entry, sizeof(entry))) return false;
-    const uint16_t folderIndex = ReadU16(entry + 8);
-    if (folderIndex < kFolderContinuedFromPrevious && folderIndex >= folderCount) return false;
-    if (!file.ReadString(text)) return false;
-  }
-  return true;
+  std::vector<uint16_t> memberFolders;
+  return ReadCabinetDirectory(file, memberFolders);
 }
 
 // Position of the next "MSCF" at or after from, or fileSize when none.
@@ -180,8 +136,8 @@ std::vector<CabinetLocation> FindCabinets(const std::string& path) {
     unsigned char start[20];
     file.MoveTo(candidate);
     if (!file.Read(start, sizeof(start))) break;
-    const uint32_t length = ReadU32(start + 8);
-    const uint32_t filesOffset = ReadU32(start + 16);
+    const uint32_t length = ReadLe32(start + 8);
+    const uint32_t filesOffset = ReadLe32(start + 16);
     // The claimed sizes must roughly fit the file before the directory is
     // worth reading; a cabinet cut short by a few bytes still counts.
     const bool plausible = filesOffset < length && candidate + filesOffset < fileSize + 32 &&

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "infra/CabinetDirectory.h"
 #include "platform/CabinetDecompressor.h"
 #include "platform/FileSystem.h"
 #include "platform/posix/cabinet_file_entries.h"
@@ -141,13 +142,13 @@ CabinetNotice NoticeOf(CabinetNotification kind, const mscabd_file& file) {
 }
 
 bool IsPartial(uint16_t folderIndex) {
-  return folderIndex == posix::kFolderContinuedFromPrevious ||
-         folderIndex == posix::kFolderContinuedBothWays;
+  return folderIndex == kCabinetFolderContinuedFromPrevious ||
+         folderIndex == kCabinetFolderContinuedBothWays;
 }
 
 bool ContinuesIntoNext(uint16_t folderIndex) {
-  return folderIndex == posix::kFolderContinuedToNext ||
-         folderIndex == posix::kFolderContinuedBothWays;
+  return folderIndex == kCabinetFolderContinuedToNext ||
+         folderIndex == kCabinetFolderContinuedBothWays;
 }
 
 }  // namespace

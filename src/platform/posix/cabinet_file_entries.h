@@ -9,12 +9,8 @@
 
 namespace platform::posix {
 
-constexpr uint16_t kFolderContinuedFromPrevious = 0xFFFD;
-constexpr uint16_t kFolderContinuedToNext = 0xFFFE;
-constexpr uint16_t kFolderContinuedBothWays = 0xFFFF;
-
 // Reads the directory of the cabinet that starts at offset of file; false
-// when it cannot be read whole.
+// when it cannot be read whole or is not sound.
 bool ReadMemberFolderIndices(FILE* file, int64_t offset, std::vector<uint16_t>& indices);
 
 }  // namespace platform::posix
