@@ -4,6 +4,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/SystemFacts.h"
+#include "test_files.h"
 
 bool TestFolders::ReadInstallFolders(InstallFolders& folders) {
   if (failInstallFoldersKey) return false;
@@ -60,9 +61,7 @@ std::string DeploymentTest::AppData(bool perUser) {
 void DeploymentTest::WriteText(const std::string& path, const std::string& text) {
   const size_t separator = path.rfind('\\');
   platform::CreateDirectoryWithParents(path.substr(0, separator));
-  platform::UniqueStdioFile file(platform::OpenStdioFile(path, "wb"));
-  ASSERT_NE(nullptr, file) << path;
-  ASSERT_EQ(text.size(), std::fwrite(text.data(), 1, text.size(), file.get())) << path;
+  ASSERT_TRUE(WriteTestFile(path, text)) << path;
 }
 
 CIniFile DeploymentTest::ReadIni(const std::string& path) {

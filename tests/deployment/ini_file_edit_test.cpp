@@ -3,7 +3,6 @@
 // section table's order.
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -11,20 +10,11 @@
 #include "deployment/SectionTable.h"
 #include "ini_test_files.h"
 #include "platform/TextCompare.h"
-#include "test_machine.h"
 
 namespace {
 
-class IniFileEditTest : public MachineTest {
+class IniFileEditTest : public IniTest {
  protected:
-  CIniFile Loaded(const std::string& text) { return IniFromText(machine_.ScratchFolder(), text); }
-
-  static std::string Written(const CIniFile& ini) {
-    std::ostringstream out;
-    ini.WriteTo(out);
-    return out.str();
-  }
-
   static std::vector<std::string> Changed(const CIniFile& mine, const CIniFile& other) {
     CIniFile::NameSet changed;
     const bool any = mine.CollectChangedSections(other, changed);

@@ -2,27 +2,14 @@
 // ends, and what Save writes and reports.
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 
 #include "deployment/CIniFile.h"
 #include "ini_test_files.h"
-#include "test_machine.h"
 
 namespace {
 
-class IniFileTest : public MachineTest {
- protected:
-  std::string PathOf(const std::string& name) const {
-    return machine_.ScratchFolder() + "\\" + name;
-  }
-  CIniFile Loaded(const std::string& text) { return IniFromText(machine_.ScratchFolder(), text); }
-  static std::string Written(const CIniFile& ini) {
-    std::ostringstream out;
-    ini.WriteTo(out);
-    return out.str();
-  }
-};
+using IniFileTest = IniTest;
 
 TEST_F(IniFileTest, ReadsKeysCommentsAndHeadersByTheLineRules) {
   CIniFile ini = Loaded(
@@ -82,7 +69,7 @@ TEST_F(IniFileTest, LastOccurrenceWinsAndLoadMergesIntoWhatIsThere) {
   EXPECT_NE(std::string::npos, Written(ini).find("[Sect]\r\nA=3\r\nnew=y\r\n\r\n"));
 
   const std::string second = PathOf("second.ini");
-  WriteRawFile(second, "[SECT]\r\nnew=z\r\n");
+  ASSERT_TRUE(WriteTestFile(second, "[SECT]\r\nnew=z\r\n"));
   ASSERT_TRUE(ini.Load(second));
   EXPECT_EQ("1", ini.GetValue("keep", "k"));
   EXPECT_EQ("z", ini.GetValue("Sect", "new"));
@@ -115,9 +102,9 @@ TEST_F(IniFileTest, SaveWritesCrLfLinesTruncatesAndReportsWhatItCannotCreate) {
   ini.SetValue("A", "1");
   ini.SetValue("c", "");
   const std::string path = PathOf("saved.ini");
-  WriteRawFile(path, std::string(200, 'x'));
+  ASSERT_TRUE(WriteTestFile(path, std::string(200, 'x')));
   ASSERT_TRUE(ini.Save(path));
-  EXPECT_EQ("[Common Data]\r\nA=1\r\nb=two words\r\nc=\r\n\r\n", ReadRawFile(path));
+  EXPECT_EQ("[Common Data]\r\nA=1\r\nb=two words\r\nc=\r\n\r\n", ReadTestFile(path));
 
   EXPECT_FALSE(ini.Save(PathOf("no such folder\\out.ini")));
   EXPECT_FALSE(ini.Save(machine_.ScratchFolder()));

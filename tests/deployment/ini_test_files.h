@@ -1,34 +1,25 @@
-// Raw file access for the INI tests: bytes in and out exactly as on disk.
+// The fixture of the INI tests: documents loaded from text and written back
+// on a machine of the test's own.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <sstream>
 #include <string>
 
 #include "deployment/CIniFile.h"
-#include "platform/FileSystem.h"
+#include "test_files.h"
+#include "test_machine.h"
 
-inline void WriteRawFile(const std::string& path, const std::string& bytes) {
-  platform::UniqueStdioFile file(platform::OpenStdioFile(path, "wb"));
-  ASSERT_NE(nullptr, file) << path;
-  ASSERT_EQ(bytes.size(), std::fwrite(bytes.data(), 1, bytes.size(), file.get()));
-}
-
-inline std::string ReadRawFile(const std::string& path) {
-  platform::UniqueStdioFile file(platform::OpenStdioFile(path, "rb"));
-  if (!file) return "<missing>";
-  std::string bytes;
-  char buffer[4096];
-  size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes.append(buffer, got);
-  return bytes;
-}
-
-inline CIniFile IniFromText(const std::string& scratchFolder, const std::string& text) {
-  const std::string path = scratchFolder + "\\from_text.ini";
-  WriteRawFile(path, text);
-  CIniFile ini;
-  EXPECT_TRUE(ini.Load(path));
-  return ini;
-}
+class IniTest : public MachineTest {
+ protected:
+  std::string PathOf(const std::string& name) const {
+    return machine_.ScratchFolder() + "\\" + name;
+  }
+  CIniFile Loaded(const std::string& text) { return IniFromText(machine_.ScratchFolder(), text); }
+  static std::string Written(const CIniFile& ini) {
+    std::ostringstream out;
+    ini.WriteTo(out);
+    return out.str();
+  }
+};

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -16,6 +14,7 @@
 #include "platform/Registry.h"
 #include "platform/SystemFacts.h"
 #include "scratch_registry_key.h"
+#include "test_files.h"
 #include "test_machine.h"
 
 namespace {
@@ -24,14 +23,9 @@ using platform::RegistryRoot;
 
 constexpr char kSettingsKey[] = "Software\\Nordak Labs\\Trialdesk\\WEB_CLNT_DEBUG";
 
-std::string ReadWholeFile(const std::string& path) {
-  std::ifstream file(platform::ToNativePath(path), std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
 // Splits on CR LF; a bare LF or CR would be a line-end fault.
 std::vector<std::string> ReadLines(const std::string& path) {
-  const std::string content = ReadWholeFile(path);
+  const std::string content = ReadTestFile(path);
   std::vector<std::string> lines;
   size_t start = 0;
   while (start < content.size()) {

@@ -20,7 +20,7 @@ const std::string kTestData = VARNIK_TESTDATA_DIR;
 // (sound, file name) pairs of EXPECTED.txt.
 std::vector<std::pair<bool, std::string>> ReadExpectations(const std::string& folder) {
   std::vector<std::pair<bool, std::string>> expectations;
-  std::istringstream lines(ReadWholeFile(folder + "\\EXPECTED.txt"));
+  std::istringstream lines(ReadTestFile(folder + "\\EXPECTED.txt"));
   std::string verdict;
   std::string name;
   while (lines >> verdict >> name) expectations.emplace_back(verdict == "ok", name);

@@ -10,7 +10,6 @@
 #include "debug_output_capture.h"
 #include "fixture_files.h"
 #include "install/CCabinetExtractor.h"
-#include "log_search.h"
 #include "platform/FileSystem.h"
 #include "platform/FileTimes.h"
 #include "test_machine.h"
@@ -38,7 +37,7 @@ class CabinetExtractorTest : public MachineTest {
     const std::string folder = machine_.ScratchFolder() + "\\cabinets";
     platform::CreateDirectoryWithParents(folder);
     const std::string path = folder + "\\" + name;
-    EXPECT_TRUE(WriteStoredCabinet(path, members)) << path;
+    EXPECT_TRUE(WriteTestFile(path, BuildStoredCabinet(members))) << path;
     return path;
   }
 
@@ -105,22 +104,22 @@ TEST_F(CabinetExtractorTest, FollowsASpannedSetIntoItsNextCabinets) {
   const std::string partial = machine_.ScratchFolder() + "\\partial";
   platform::CreateDirectoryWithParents(partial);
   for (const char* part : {"cabd_multi_basic_pt1.cab", "cabd_multi_basic_pt2.cab"}) {
-    ASSERT_TRUE(WriteWholeFile(partial + "\\" + part,
-                               ReadWholeFile(Fixture(std::string("cabinets/multi/") + part))));
+    ASSERT_TRUE(WriteTestFile(partial + "\\" + part,
+                               ReadTestFile(Fixture(std::string("cabinets/multi/") + part))));
   }
   DebugOutputCapture log;
   EXPECT_FALSE(extractor_->Copy(partial + "\\cabd_multi_basic_pt1.cab", destination_ + "2"));
-  EXPECT_TRUE(LogMentions(log, "cabd_multi_basic_pt3.cab"));
+  EXPECT_TRUE(log.Mentions("cabd_multi_basic_pt3.cab"));
 }
 
 TEST_F(CabinetExtractorTest, RefusesFilesThatAreNotCabinets) {
   const std::string folder = machine_.ScratchFolder();
-  ASSERT_TRUE(WriteWholeFile(folder + "\\notes.txt",
+  ASSERT_TRUE(WriteTestFile(folder + "\\notes.txt",
                              "A text file that says MSCF and MSCF again, and nothing more.\r\n"));
-  ASSERT_TRUE(WriteWholeFile(folder + "\\empty.cab", ""));
-  const std::string whole = ReadWholeFile(Fixture("cabinets/tree.cab"));
+  ASSERT_TRUE(WriteTestFile(folder + "\\empty.cab", ""));
+  const std::string whole = ReadTestFile(Fixture("cabinets/tree.cab"));
   ASSERT_GT(whole.size(), 1000u);
-  ASSERT_TRUE(WriteWholeFile(folder + "\\cut.cab", whole.substr(0, whole.size() / 2)));
+  ASSERT_TRUE(WriteTestFile(folder + "\\cut.cab", whole.substr(0, whole.size() / 2)));
 
   for (const std::string name : {"notes.txt", "empty.cab", "cut.cab", "missing.cab"}) {
     EXPECT_FALSE(extractor_->IsCabinet(folder + "\\" + name)) << name;
@@ -135,11 +134,11 @@ TEST_F(CabinetExtractorTest, FindsACabinetBehindOtherData) {
   // a cabinet.
   const std::string stub = std::string(300, 'x') + "MSCF" + std::string(100, '\0') + "MSCFMSCF";
   const std::string path = machine_.ScratchFolder() + "\\stub.exe";
-  ASSERT_TRUE(WriteWholeFile(path, stub + cabinet + "trailing bytes"));
+  ASSERT_TRUE(WriteTestFile(path, stub + cabinet + "trailing bytes"));
 
   EXPECT_TRUE(extractor_->IsCabinet(path));
   ASSERT_TRUE(extractor_->Copy(path, destination_));
-  EXPECT_EQ(ReadWholeFile(destination_ + "\\inner.txt"), "found behind a stub");
+  EXPECT_EQ(ReadTestFile(destination_ + "\\inner.txt"), "found behind a stub");
 }
 
 TEST_F(CabinetExtractorTest, RefusesMembersWhosePathLeavesTheDestination) {
@@ -165,8 +164,8 @@ TEST_F(CabinetExtractorTest, RefusesMembersWhosePathLeavesTheDestination) {
         {{"first.txt", "written before"}, {name, "must not be written"}, {"last.txt", "x"}});
     DebugOutputCapture log;
     EXPECT_FALSE(extractor_->Copy(cabinet, target)) << name;
-    EXPECT_TRUE(LogMentions(log, name)) << "the refused member is named in the log: " << name;
-    EXPECT_EQ(ReadWholeFile(target + "\\first.txt"), "written before") << name;
+    EXPECT_TRUE(log.Mentions(name)) << "the refused member is named in the log: " << name;
+    EXPECT_EQ(ReadTestFile(target + "\\first.txt"), "written before") << name;
     EXPECT_FALSE(PathExists(target + "\\last.txt")) << name;
   }
   EXPECT_EQ(std::vector<std::string>(), FilesOutsideDestination());
@@ -190,18 +189,18 @@ TEST_F(CabinetExtractorTest, ReplacesFilesCreatesFoldersAndAppliesTimesAndAttrib
   const std::string cabinet = Crafted("attributes.cab", {replaced, deep, nextDay, hidden, undated});
 
   ASSERT_EQ(platform::kErrorSuccess, platform::CreateDirectoryWithParents(destination_ + "\\sub"));
-  ASSERT_TRUE(WriteWholeFile(destination_ + "\\sub\\keep.txt", "old content, longer than new"));
-  ASSERT_TRUE(WriteWholeFile(destination_ + "\\untouched.txt", "stays"));
+  ASSERT_TRUE(WriteTestFile(destination_ + "\\sub\\keep.txt", "old content, longer than new"));
+  ASSERT_TRUE(WriteTestFile(destination_ + "\\untouched.txt", "stays"));
 
   DebugOutputCapture log;
   // Twice: the second run replaces the read-only file the first one left.
   for (int run = 0; run < 2; ++run) {
     ASSERT_TRUE(extractor_->Copy(cabinet, destination_)) << "run " << run;
-    EXPECT_EQ("new content", ReadWholeFile(destination_ + "\\sub\\keep.txt"));
+    EXPECT_EQ("new content", ReadTestFile(destination_ + "\\sub\\keep.txt"));
   }
-  EXPECT_EQ("leaf", ReadWholeFile(destination_ + "\\deep\\er\\leaf.txt"));
-  EXPECT_EQ("stays", ReadWholeFile(destination_ + "\\untouched.txt"));
-  EXPECT_EQ("no valid date", ReadWholeFile(destination_ + "\\undated.txt"));
+  EXPECT_EQ("leaf", ReadTestFile(destination_ + "\\deep\\er\\leaf.txt"));
+  EXPECT_EQ("stays", ReadTestFile(destination_ + "\\untouched.txt"));
+  EXPECT_EQ("no valid date", ReadTestFile(destination_ + "\\undated.txt"));
 
   int64_t first = 0;
   int64_t second = 0;
@@ -218,7 +217,7 @@ TEST_F(CabinetExtractorTest, ReplacesFilesCreatesFoldersAndAppliesTimesAndAttrib
 #ifdef _WIN32
   EXPECT_TRUE(attributes & platform::kFileAttributeHidden);
 #else
-  EXPECT_TRUE(LogMentions(log, "were not set: hidden, archive"));
+  EXPECT_TRUE(log.Mentions("were not set: hidden, archive"));
 #endif
   uint32_t ignored = 0;
   platform::SetPathAttributes(destination_ + "\\sub\\keep.txt", 0, ignored);
@@ -232,7 +231,7 @@ TEST_F(CabinetExtractorTest, KeepsToThePathLengthLimits) {
   // With its final "\" the destination reaches 260 characters.
   const std::string base = machine_.ScratchFolder() + "\\";
   EXPECT_FALSE(extractor_->Copy(cabinet, base + std::string(259 - base.size(), 'd')));
-  EXPECT_TRUE(LogMentions(log, "Path too long"));
+  EXPECT_TRUE(log.Mentions("Path too long"));
 
   // A member whose folder would reach 260 characters is skipped; the rest
   // of the cabinet is extracted.
@@ -244,9 +243,9 @@ TEST_F(CabinetExtractorTest, KeepsToThePathLengthLimits) {
   const std::string mixed =
       Crafted("mixed.cab", {{longFolder + "\\skipped.txt", "x"}, {"kept.txt", "kept"}});
   EXPECT_TRUE(extractor_->Copy(mixed, destination_));
-  EXPECT_EQ("kept", ReadWholeFile(destination_ + "\\kept.txt"));
+  EXPECT_EQ("kept", ReadTestFile(destination_ + "\\kept.txt"));
   EXPECT_EQ(1u, ReadTree(destination_).size());
-  EXPECT_TRUE(LogMentions(log, "skipped"));
+  EXPECT_TRUE(log.Mentions("skipped"));
 }
 
 TEST_F(CabinetExtractorTest, CancelledExtractionWritesNothing) {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "platform/FileSystem.h"
 
 namespace {
 
@@ -68,11 +67,4 @@ std::string BuildStoredCabinet(const std::vector<CraftedMember>& members) {
   PutU16(cabinet, static_cast<uint32_t>(blockCount));
   PutU16(cabinet, 0);  // not compressed
   return cabinet + entries + blocks;
-}
-
-bool WriteStoredCabinet(const std::string& path, const std::vector<CraftedMember>& members) {
-  const std::string bytes = BuildStoredCabinet(members);
-  platform::UniqueStdioFile file(platform::OpenStdioFile(path, "wb"));
-  return file && std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size() &&
-         std::fflush(file.get()) == 0;
 }

@@ -16,6 +16,3 @@ struct CraftedMember {
 
 // The bytes of a one-folder cabinet holding the members in order.
 std::string BuildStoredCabinet(const std::vector<CraftedMember>& members);
-
-// Writes the cabinet to a Windows path (mapped into the machine on posix).
-bool WriteStoredCabinet(const std::string& path, const std::vector<CraftedMember>& members);

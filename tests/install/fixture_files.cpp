@@ -20,22 +20,6 @@ std::string FromBuildMachine(const std::string& hostPath) {
 #endif
 }
 
-std::string ReadWholeFile(const std::string& path) {
-  std::ifstream file(fs::path(platform::ToNativePath(path)), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-bool WriteWholeFile(const std::string& path, const std::string& content) {
-  platform::UniqueStdioFile file(platform::OpenStdioFile(path, "wb"));
-  return file && std::fwrite(content.data(), 1, content.size(), file.get()) == content.size() &&
-         std::fflush(file.get()) == 0;
-}
-
-bool PathExists(const std::string& path) {
-  uint32_t attributes = 0;
-  return platform::ReadPathAttributes(path, attributes);
-}
-
 std::map<std::string, std::string> ReadTree(const std::string& folder) {
   std::map<std::string, std::string> tree;
   const fs::path root(platform::ToNativePath(folder));

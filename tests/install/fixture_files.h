@@ -5,6 +5,8 @@
 #include <map>
 #include <string>
 
+#include "test_files.h"
+
 // The path under which this binary reaches a path of the build machine:
 // the same path natively, "Z:\..." under Wine.
 std::string FromBuildMachine(const std::string& hostPath);
@@ -12,7 +14,3 @@ std::string FromBuildMachine(const std::string& hostPath);
 // Every file below the folder (a Windows path), by its path relative to the
 // folder with "/" separators, with its content.
 std::map<std::string, std::string> ReadTree(const std::string& folder);
-
-std::string ReadWholeFile(const std::string& path);
-bool WriteWholeFile(const std::string& path, const std::string& content);
-bool PathExists(const std::string& path);

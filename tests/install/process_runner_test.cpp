@@ -9,7 +9,6 @@
 #include "debug_output_capture.h"
 #include "fixture_files.h"
 #include "install/ProcessRunner.h"
-#include "log_search.h"
 #include "platform/FileSystem.h"
 #include "test_machine.h"
 
@@ -32,7 +31,7 @@ class ProcessRunnerTest : public MachineTest {
   // What the helper's echo wrote: its working folder, then its arguments.
   std::vector<std::string> Echoed() const {
     std::vector<std::string> lines;
-    std::istringstream text(ReadWholeFile(folder_ + "\\echo.txt"));
+    std::istringstream text(ReadTestFile(folder_ + "\\echo.txt"));
     for (std::string line; std::getline(text, line);) lines.push_back(line);
     return lines;
   }
@@ -48,8 +47,8 @@ TEST_F(ProcessRunnerTest, ReportsTheExitCodeAndLogsTheRun) {
   EXPECT_EQ(7u, exitCode);
   EXPECT_TRUE(runExeAndWait(program_, exitCode, "exit 0", 20000, true));
   EXPECT_EQ(0u, exitCode);
-  EXPECT_TRUE(LogMentions(log, "Run: " + program_ + " Arguments: exit 7 Hidden: false"));
-  EXPECT_TRUE(LogMentions(log, "Run: " + program_ + " Arguments: exit 0 Hidden: true"));
+  EXPECT_TRUE(log.Mentions("Run: " + program_ + " Arguments: exit 7 Hidden: false"));
+  EXPECT_TRUE(log.Mentions("Run: " + program_ + " Arguments: exit 0 Hidden: true"));
 }
 
 TEST_F(ProcessRunnerTest, ChildSeesItsArgumentsAsAWindowsProgramDoes) {
@@ -86,7 +85,7 @@ TEST_F(ProcessRunnerTest, ProgramThatCannotStartLeavesTheExitCodeAlone) {
   EXPECT_FALSE(runExeAndWait(folder_ + "\\missing.exe", exitCode, "exit 1", 5000, false));
   EXPECT_EQ(12345u, exitCode);
   // A text file is no program either.
-  ASSERT_TRUE(WriteWholeFile(folder_ + "\\notes.exe", "not a program"));
+  ASSERT_TRUE(WriteTestFile(folder_ + "\\notes.exe", "not a program"));
   EXPECT_FALSE(runExeAndWait(folder_ + "\\notes.exe", exitCode, "", 5000, false));
   EXPECT_EQ(12345u, exitCode);
 }

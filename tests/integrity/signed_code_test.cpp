@@ -18,13 +18,6 @@ constexpr char kCheck[] = "CSignedCode::CheckObjectSignature";
 constexpr char kCertificate[] = "VerifyEmbeddedCertificate";
 constexpr char kSignature[] = "VerifyEmbeddedSignature";
 
-bool HasLineStartingWith(const DebugOutputCapture& capture, const std::string& prefix) {
-  for (const std::string& line : capture.Lines()) {
-    if (line.rfind(prefix, 0) == 0) return true;
-  }
-  return false;
-}
-
 // The logger's reports, without its own start-up notes.
 std::vector<std::string> Reports(const DebugOutputCapture& capture) {
   std::vector<std::string> reports;
@@ -51,11 +44,10 @@ TEST_F(SignedCodeTest, UnsignedFilesAreRefusedWithoutReachingTheTrustVerifier) {
     EXPECT_EQ(0, checker_.CheckObjectSignature(path, true));
     EXPECT_EQ(platform::kTrustENoSignature, checker_.LastResult());
     EXPECT_TRUE(capture.Contains(LogLine("INFO", kCheck, "Processing:" + path)));
-    EXPECT_TRUE(HasLineStartingWith(capture,
-                                    LogPrefix("WARNING", kCertificate, "CryptQueryObject failed with 0x")));
+    EXPECT_TRUE(capture.Mentions(LogPrefix("WARNING", kCertificate, "CryptQueryObject failed with 0x")));
     EXPECT_TRUE(capture.Contains(LogLine(
         "WARNING", kCheck, "Unable to validate certificate or certificate not found for:" + path)));
-    EXPECT_FALSE(HasLineStartingWith(capture, LogPrefix("INFO", kSignature, "")));
+    EXPECT_FALSE(capture.Mentions(LogPrefix("INFO", kSignature, "")));
   }
 }
 

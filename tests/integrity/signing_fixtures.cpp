@@ -3,11 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 
 #include "infra/StringHelpers.h"
-#include "platform/FileSystem.h"
+#include "test_files.h"
 
 std::string FixturePath(const std::string& name) {
   const char* folder = std::getenv("VARNIK_SIGNING_FIXTURES");
@@ -25,15 +23,13 @@ std::string FixturePath(const std::string& name) {
 }
 
 std::vector<unsigned char> ReadFileBytes(const std::string& path) {
-  std::ifstream file(platform::ToNativePath(path), std::ios::binary);
-  EXPECT_TRUE(file.good()) << "cannot read " << path;
-  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  const std::string bytes = ReadTestFile(path);
+  EXPECT_FALSE(bytes.empty()) << "cannot read " << path;
+  return {bytes.begin(), bytes.end()};
 }
 
 void WriteFileBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
-  std::ofstream file(platform::ToNativePath(path), std::ios::binary | std::ios::trunc);
-  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  ASSERT_TRUE(file.flush().good()) << "cannot write " << path;
+  ASSERT_TRUE(WriteTestFile(path, std::string(bytes.begin(), bytes.end()))) << path;
 }
 
 std::string StageFixture(const TestMachine& machine, const std::string& name,

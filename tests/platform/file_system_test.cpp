@@ -5,18 +5,12 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "test_files.h"
 #include "test_machine.h"
 
 namespace {
 
-class FileSystemTest : public MachineTest {
- protected:
-  void WriteFile(const std::string& path, const std::string& content) {
-    platform::UniqueStdioFile file(platform::OpenStdioFile(path, "wb"));
-    ASSERT_NE(nullptr, file) << path;
-    ASSERT_EQ(content.size(), std::fwrite(content.data(), 1, content.size(), file.get()));
-  }
-};
+using FileSystemTest = MachineTest;
 
 TEST_F(FileSystemTest, CreatesMissingParentsAndReportsExistingEntries) {
   const std::string deep = machine_.ScratchFolder() + "\\a\\b\\c";
@@ -30,7 +24,7 @@ TEST_F(FileSystemTest, CreatesMissingParentsAndReportsExistingEntries) {
             platform::CreateDirectoryWithParents("\\\\?\\" + deep));
 
   const std::string file = machine_.ScratchFolder() + "\\a\\file";
-  WriteFile(file, "x");
+  ASSERT_TRUE(WriteTestFile(file, "x"));
   EXPECT_EQ(platform::kErrorAlreadyExists, platform::CreateDirectoryWithParents(file));
   EXPECT_NE(platform::kErrorSuccess, platform::CreateDirectoryWithParents(file + "\\below"));
 
@@ -41,7 +35,7 @@ TEST_F(FileSystemTest, CreatesMissingParentsAndReportsExistingEntries) {
 
 TEST_F(FileSystemTest, DeleteReportsWhatWasMissing) {
   const std::string folder = machine_.ScratchFolder();
-  WriteFile(folder + "\\doomed.txt", "x");
+  ASSERT_TRUE(WriteTestFile(folder + "\\doomed.txt", "x"));
   EXPECT_EQ(platform::kErrorSuccess, platform::DeletePath(folder + "\\doomed.txt"));
   EXPECT_EQ(platform::kErrorFileNotFound, platform::DeletePath(folder + "\\doomed.txt"));
   EXPECT_EQ(platform::kErrorPathNotFound, platform::DeletePath(folder + "\\none\\doomed.txt"));
@@ -50,10 +44,10 @@ TEST_F(FileSystemTest, DeleteReportsWhatWasMissing) {
 
 TEST_F(FileSystemTest, FindsEntriesByMaskWithoutRegardToCase) {
   const std::string folder = machine_.ScratchFolder();
-  WriteFile(folder + "\\local_setup_info_a.ini", "12345");
-  WriteFile(folder + "\\LOCAL_SETUP_INFO_B.INI", "");
-  WriteFile(folder + "\\other.ini", "x");
-  WriteFile(folder + "\\local_setup_info_c.ini.bak", "x");
+  ASSERT_TRUE(WriteTestFile(folder + "\\local_setup_info_a.ini", "12345"));
+  ASSERT_TRUE(WriteTestFile(folder + "\\LOCAL_SETUP_INFO_B.INI", ""));
+  ASSERT_TRUE(WriteTestFile(folder + "\\other.ini", "x"));
+  ASSERT_TRUE(WriteTestFile(folder + "\\local_setup_info_c.ini.bak", "x"));
   ASSERT_EQ(platform::kErrorSuccess,
             platform::CreateDirectoryWithParents(folder + "\\local_setup_info_dir.ini"));
 

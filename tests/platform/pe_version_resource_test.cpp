@@ -6,13 +6,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/posix/pe_version_resource.h"
+#include "test_files.h"
 
 namespace {
 
@@ -42,8 +41,8 @@ std::string Parsed(const Image& image) {
 class FixtureImageTest : public ::testing::TestWithParam<const char*> {
  protected:
   void SetUp() override {
-    std::ifstream file(FixturePath(GetParam()), std::ios::binary);
-    image_.assign(std::istreambuf_iterator<char>(file), {});
+    const std::string bytes = ReadTestFile(FixturePath(GetParam()));
+    image_.assign(bytes.begin(), bytes.end());
     const char key[] = "V\0S\0_\0V\0E\0R\0S\0I\0O\0N\0_\0I\0N\0F\0O\0\0";
     for (size_t at = 6; block_ == 0 && at + sizeof key <= image_.size(); ++at) {
       if (std::memcmp(&image_[at], key, sizeof key) == 0) block_ = at - 6;

@@ -8,8 +8,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -18,6 +16,7 @@
 #include "platform/posix/reg_text.h"
 #include "platform/posix/registry_hive.h"
 #include "scratch_registry_key.h"
+#include "test_files.h"
 #include "test_machine.h"
 
 namespace {
@@ -28,16 +27,6 @@ using platform::RegistryRoot;
 using platform::RegistryValue;
 using platform::RegistryValueType;
 using platform::posix::HiveFilePath;
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file << bytes;
-}
 
 platform::posix::RegTextDocument ParseOrFail(const std::string& bytes) {
   platform::posix::RegTextDocument document;
@@ -67,7 +56,7 @@ TEST_F(RegistryStoreTest, HiveFileIsRegeditTextThatReadsBackIdentically) {
   const RegistryValue raw{RegistryValueType::String, {'n', 'o', 'z'}};
   ASSERT_EQ(platform::kErrorSuccess, key.WriteValue("Raw", raw));
 
-  const std::string file = ReadFile(HiveFilePath(RegistryRoot::CurrentUser));
+  const std::string file = ReadTestFile(HiveFilePath(RegistryRoot::CurrentUser));
   EXPECT_EQ(0u, file.find("Windows Registry Editor Version 5.00\r\n\r\n"));
   const std::string section = "[HKEY_CURRENT_USER\\" + scratch.Path() + "\\Sub]\r\n";
   EXPECT_NE(std::string::npos,
@@ -109,7 +98,7 @@ TEST_F(RegistryStoreTest, FreshMachineHiveIsSeededAndWrittenOnFirstChange) {
   RegistryKey created;
   ASSERT_EQ(platform::kErrorSuccess,
             RegistryKey::Create(RegistryRoot::LocalMachine, "SOFTWARE\\Vendor", created));
-  const std::string file = ReadFile(path);
+  const std::string file = ReadTestFile(path);
   EXPECT_NE(std::string::npos,
             file.find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion]\r\n"
                       "\"ProgramFilesDir\"=\"C:\\\\Program Files\"\r\n"
@@ -132,13 +121,13 @@ TEST_F(RegistryStoreTest, DamagedHiveIsRefusedAndLeftAsItWas) {
       "Windows Registry Editor Version 5.00\r\n[-HKEY_CURRENT_USER]\r\n",
   };
   for (const std::string& content : damaged) {
-    WriteFile(path, content);
+    ASSERT_TRUE(WriteTestFile(path, content));
     RegistryKey key;
     EXPECT_EQ(platform::posix::kErrorRegistryCorrupt,
               RegistryKey::Open(RegistryRoot::CurrentUser, "A", RegistryAccess::Read, key));
     EXPECT_EQ(platform::posix::kErrorRegistryCorrupt,
               RegistryKey::Create(RegistryRoot::CurrentUser, "B", key));
-    EXPECT_EQ(content, ReadFile(path));
+    EXPECT_EQ(content, ReadTestFile(path));
   }
 }
 

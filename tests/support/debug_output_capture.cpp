@@ -16,3 +16,10 @@ bool DebugOutputCapture::Contains(const std::string& text) const {
   }
   return false;
 }
+
+bool DebugOutputCapture::Mentions(const std::string& text) const {
+  for (const std::string& line : Lines()) {
+    if (line.find(text) != std::string::npos) return true;
+  }
+  return false;
+}

@@ -16,7 +16,9 @@ class DebugOutputCapture {
   DebugOutputCapture& operator=(const DebugOutputCapture&) = delete;
 
   std::vector<std::string> Lines() const;
+  // A line that is text exactly, or that holds it anywhere.
   bool Contains(const std::string& text) const;
+  bool Mentions(const std::string& text) const;
 
   void Add(const std::string& text);
 
