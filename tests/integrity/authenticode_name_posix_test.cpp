@@ -13,7 +13,6 @@
 #include "platform/EmbeddedSignature.h"
 #include "platform/posix/authenticode_name.h"
 #include "platform/posix/authenticode_openssl.h"
-#include "platform/posix/wide_text.h"
 #include "signing_fixtures.h"
 
 namespace {
@@ -110,18 +109,6 @@ TEST_F(EmbeddedSignatureQueryPosixTest, CallsOutOfOrderFailInsteadOfCrashing) {
   ASSERT_TRUE(query.QueryObject(platform::ToWideString(StageFixture(machine_, "signed.cab"))));
   const unsigned char notTheSignerInfo[16] = {};
   EXPECT_FALSE(query.FindSignerCertificate(notTheSignerInfo));
-}
-
-TEST(WideTextTest, Utf8RoundTripAndBrokenSequencesAreReplaced) {
-  EXPECT_EQ(u"C:\\Temp\\setup.cab", platform::ToWideString("C:\\Temp\\setup.cab"));
-  EXPECT_EQ(u"C:\\Tmp\\L\u00e4bs\u20ac\U0001F600", platform::ToWideString("C:\\Tmp\\L\xC3\xA4" "bs\xE2\x82\xAC\xF0\x9F\x98\x80"));
-  EXPECT_EQ(u"a\uFFFDb", platform::ToWideString("a\xC3" "b"));          // cut short
-  EXPECT_EQ(u"\uFFFD\uFFFD", platform::ToWideString("\xC0\xAF"));      // overlong "/"
-  EXPECT_EQ(u"\uFFFD\uFFFD\uFFFD", platform::ToWideString("\xED\xA0\x80"));  // a surrogate
-
-  const std::string text = "C:\\Tmp\\L\xC3\xA4" "bs\xE2\x82\xAC\xF0\x9F\x98\x80.cab";
-  EXPECT_EQ(text, platform::posix::ToUtf8(platform::ToWideString(text)));
-  EXPECT_EQ("a\xEF\xBF\xBD" "b", platform::posix::ToUtf8(std::u16string{u'a', 0xD800, u'b'}));
 }
 
 }  // namespace

@@ -16,7 +16,6 @@ using platform::posix::RegTextDocument;
 using platform::posix::RegTextError;
 using platform::posix::RegTextSection;
 using platform::posix::RegTextValue;
-using platform::posix::Utf16LeToUtf8;
 using platform::posix::Utf8ToUtf16Le;
 
 // A string literal with every byte in it, embedded zeros included.
@@ -47,11 +46,8 @@ RegTextValue Value(const std::string& name, RegistryValueType type, const std::s
   return {name, false, {type, Bytes(data)}};
 }
 
-// "Grüße" in UTF-8 and in UTF-16LE.
-const std::string kGreetingUtf8 =
-    "Gr\xC3\xBC\xC3\x9F"
-    "e";
-const std::string kGreetingUtf16 = Literal("G\0r\0\xFC\0\xDF\0e\0");
+// "Grüße" in UTF-8.
+const std::string kGreetingUtf8 = "Gr\xC3\xBC\xC3\x9F" "e";
 
 TEST(RegTextParse, ReadsWhatRegeditWrites) {
   const RegTextDocument document = Parse(
@@ -159,30 +155,16 @@ TEST(RegTextParse, RefusesMalformedTextAndSaysWhere) {
     std::string text;
     size_t line;
   } cases[] = {
-      {"", 1},
-      {"regedit4\r\n", 1},
-      {Literal("\xFE\xFF\0W"), 1},
-      {Literal("\xFF\xFEW\0i"), 0},
-      {header + "\"a\"=\"b\"\r\n", 2},
-      {key + "a=b\r\n", 3},
-      {header + "[HKEY_CURRENT_USER\\K\r\n", 2},
-      {header + "[HKEY_CURRENT_USER\\K] x\r\n", 2},
-      {header + "[HKEY_CURRENT_USER\\\\K]\r\n", 2},
-      {key + "\"a=\"b\r\n", 3},
-      {key + "@\r\n", 3},
-      {key + "\"a\"=\"C:\\\"\r\n", 3},
-      {key + "\"a\"=\"b\" c\r\n", 3},
-      {key + "\"a\"=-1\r\n", 3},
-      {key + "\"a\"=str:\"b\"\r\n", 3},
-      {key + "\"a\"=dword:123456789\r\n", 3},
-      {key + "\"a\"=dword:\r\n", 3},
-      {key + "\"a\"=hex(2:01\r\n", 3},
-      {key + "\"a\"=hex(100000000):01\r\n", 3},
-      {key + "\"a\"=hex:123\r\n", 3},
-      {key + "\"a\"=hex:01,,02\r\n", 3},
-      {key + "\"a\"=hex:01 02\r\n", 3},
-      {key + "\"a\"=hex:01,\\\r\n", 3},
-      {key + "\"a\"=hex:01,\\\r\n  zz\r\n", 4},
+      {"", 1}, {"regedit4\r\n", 1}, {Literal("\xFE\xFF\0W"), 1}, {Literal("\xFF\xFEW\0i"), 0},
+      {header + "\"a\"=\"b\"\r\n", 2}, {header + "[HKEY_CURRENT_USER\\K\r\n", 2},
+      {header + "[HKEY_CURRENT_USER\\K] x\r\n", 2}, {header + "[HKEY_CURRENT_USER\\\\K]\r\n", 2},
+      {key + "a=b\r\n", 3}, {key + "\"a=\"b\r\n", 3}, {key + "@\r\n", 3},
+      {key + "\"a\"=\"C:\\\"\r\n", 3}, {key + "\"a\"=\"b\" c\r\n", 3}, {key + "\"a\"=-1\r\n", 3},
+      {key + "\"a\"=str:\"b\"\r\n", 3}, {key + "\"a\"=dword:123456789\r\n", 3},
+      {key + "\"a\"=dword:\r\n", 3}, {key + "\"a\"=hex(2:01\r\n", 3},
+      {key + "\"a\"=hex(100000000):01\r\n", 3}, {key + "\"a\"=hex:123\r\n", 3},
+      {key + "\"a\"=hex:01,,02\r\n", 3}, {key + "\"a\"=hex:01 02\r\n", 3},
+      {key + "\"a\"=hex:01,\\\r\n", 3}, {key + "\"a\"=hex:01,\\\r\n  zz\r\n", 4},
       {key + "\"a\"=hex(2):41,00,42\r\n", 3},
   };
   for (const auto& malformed : cases) {
@@ -298,29 +280,6 @@ TEST(RegTextFormat, WhatIsWrittenReadsBackUnchanged) {
     EXPECT_EQ(written.value.type, read.value.type) << written.name;
     EXPECT_EQ(written.value.data, read.value.data) << written.name;
   }
-}
-
-TEST(RegTextEncoding, ConvertsBetweenUtf8AndUtf16) {
-  std::string text;
-  ASSERT_TRUE(Utf16LeToUtf8(kGreetingUtf16, text));
-  EXPECT_EQ(kGreetingUtf8, text);
-  EXPECT_EQ(kGreetingUtf16, Utf8ToUtf16Le(kGreetingUtf8));
-  // Outside the basic plane: a surrogate pair.
-  const std::string pair = Literal("\x3D\xD8\x00\xDE");
-  EXPECT_EQ(pair, Utf8ToUtf16Le("\xF0\x9F\x98\x80"));
-  ASSERT_TRUE(Utf16LeToUtf8(pair, text));
-  EXPECT_EQ("\xF0\x9F\x98\x80", text);
-
-  // What cannot be converted becomes U+FFFD, one for each bad byte or unit:
-  // an overlong form, a cut-off sequence, an encoded surrogate, a lone one.
-  const std::string replacement = Literal("\xFD\xFF");
-  EXPECT_EQ(Literal("A\0") + replacement + replacement + Literal("B\0"), Utf8ToUtf16Le("A\xC0\xAF"
-                                                                                       "B"));
-  EXPECT_EQ(replacement + replacement + Literal("x\0"), Utf8ToUtf16Le("\xE2\x82x"));
-  EXPECT_EQ(replacement + replacement + replacement, Utf8ToUtf16Le("\xED\xA0\x80"));
-  ASSERT_TRUE(Utf16LeToUtf8(Literal("\x00\xDCZ\0"), text));
-  EXPECT_EQ("\xEF\xBF\xBDZ", text);
-  EXPECT_FALSE(Utf16LeToUtf8("abc", text));
 }
 
 }  // namespace
