@@ -57,14 +57,9 @@ class LaunchParametersTest : public DescriptorTest {};
 
 TEST_F(LaunchParametersTest, BuiltInsComeFirstThenParamKeysInKeyOrder) {
   CIniFile descriptor = LoadDescriptor(
-      "[0001File_Client]\r\n"
-      "ProgId=vurerave.vureravex\r\n"
-      "param_server=%TkRoot%\r\n"
-      "PARAM_Additional=%AdditionalParams%\r\n"
-      "Param_folder=%AppData%\\QX\\ZEL-Client\r\n"
-      "param_=empty name\r\n"
-      "param=not a parameter\r\n"
-      "xparam_y=not a parameter\r\n");
+      "[0001File_Client]\r\nProgId=vurerave.vureravex\r\nparam_server=%TkRoot%\r\n"
+      "PARAM_Additional=%AdditionalParams%\r\nParam_folder=%AppData%\\QX\\ZEL-Client\r\n"
+      "param_=empty name\r\nparam=not a parameter\r\nxparam_y=not a parameter\r\n");
   LaunchSettings settings;
   settings.domainName = "LAB";
   settings.domainPassword = "secret";
@@ -74,13 +69,9 @@ TEST_F(LaunchParametersTest, BuiltInsComeFirstThenParamKeysInKeyOrder) {
   AppendLaunchParameters(descriptor, "0001file_client", progId, settings, list);
 
   const std::string folder = settings.macros.deploymentFolder;
-  EXPECT_EQ((Pairs{{"TKtesttypes", folder},
-                   {"DomainName", "LAB"},
-                   {"DomainPassword", "secret"},
-                   {"", "empty name"},
-                   {"Additional", "debugclient=true&AuthUser=u"},
-                   {"folder", folder},
-                   {"server", "https://srv/tk"}}),
+  EXPECT_EQ((Pairs{{"TKtesttypes", folder}, {"DomainName", "LAB"}, {"DomainPassword", "secret"},
+                   {"", "empty name"}, {"Additional", "debugclient=true&AuthUser=u"},
+                   {"folder", folder}, {"server", "https://srv/tk"}}),
             AsPairs(list));
   EXPECT_EQ(3u, list.builtInCount);
 

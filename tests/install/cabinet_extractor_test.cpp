@@ -142,20 +142,11 @@ TEST_F(CabinetExtractorTest, FindsACabinetBehindOtherData) {
 }
 
 TEST_F(CabinetExtractorTest, RefusesMembersWhosePathLeavesTheDestination) {
-  const std::vector<std::string> hostile = {"..\\evil.txt",
-                                            "..\\..\\evil.txt",
-                                            "sub\\..\\..\\..\\evil.txt",
-                                            "../evil.txt",
-                                            "sub/../../evil.txt",
-                                            "\\evil-root.txt",
-                                            "/evil-root.txt",
-                                            "C:\\evil-drive.txt",
-                                            "C:evil-drive.txt",
-                                            "\\\\server\\share\\evil.txt",
-                                            "...\\evil.txt",
-                                            ".. \\evil.txt",
-                                            "sub\\..\\evil.txt",
-                                            "file.txt:stream"};
+  const std::vector<std::string> hostile = {
+      "..\\evil.txt", "..\\..\\evil.txt", "sub\\..\\..\\..\\evil.txt", "../evil.txt",
+      "sub/../../evil.txt", "\\evil-root.txt", "/evil-root.txt", "C:\\evil-drive.txt",
+      "C:evil-drive.txt", "\\\\server\\share\\evil.txt", "...\\evil.txt", ".. \\evil.txt",
+      "sub\\..\\evil.txt", "file.txt:stream"};
   int index = 0;
   for (const std::string& name : hostile) {
     const std::string target = destination_ + "\\" + std::to_string(++index);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-
 namespace {
 
 constexpr size_t kBlockSize = 32768;

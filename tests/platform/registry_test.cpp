@@ -95,43 +95,33 @@ TEST_F(RegistryTest, ValuesComeBackWithTheirTypeAndBytes) {
             key.WriteString("Expand", "%TEMP%\\cache", RegistryValueType::ExpandString));
   ASSERT_EQ(platform::kErrorSuccess, key.WriteString("", "default"));
   ASSERT_EQ(platform::kErrorSuccess, key.WriteDword("Number", 0xDEADBEEF));
-  const std::vector<uint8_t> binary{0x00, 0xFF, 0x10, 0x00, 0x7F};
-  ASSERT_EQ(platform::kErrorSuccess, key.WriteBinary("Blob", binary));
-  RegistryValue multi{RegistryValueType::MultiString, Bytes("one\0two\0\0")};
-  ASSERT_EQ(platform::kErrorSuccess, key.WriteValue("Multi", multi));
-  RegistryValue qword{RegistryValueType::Qword, {1, 2, 3, 4, 5, 6, 7, 8}};
-  ASSERT_EQ(platform::kErrorSuccess, key.WriteValue("Big", qword));
+  ASSERT_EQ(platform::kErrorSuccess, key.WriteBinary("Blob", {0x00, 0xFF, 0x10, 0x00, 0x7F}));
+  const std::pair<std::string, RegistryValue> raw[] = {
+      {"Multi", {RegistryValueType::MultiString, Bytes("one\0two\0\0")}},
+      {"Big", {RegistryValueType::Qword, {1, 2, 3, 4, 5, 6, 7, 8}}}};
+  for (const auto& [name, value] : raw) ASSERT_EQ(platform::kErrorSuccess, key.WriteValue(name, value));
 
   // Read through a second key so nothing can come from the writer.
   RegistryKey reader = OpenKey("values");
-  RegistryValue value;
-  ASSERT_EQ(platform::kErrorSuccess, reader.QueryValue("Text", value));
-  EXPECT_EQ(RegistryValueType::String, value.type);
-  EXPECT_EQ(Bytes("C:\\Program Files\\\"q\"\0"), value.data);
-
-  ASSERT_EQ(platform::kErrorSuccess, reader.QueryValue("Expand", value));
-  EXPECT_EQ(RegistryValueType::ExpandString, value.type);
-  EXPECT_EQ(Bytes("%TEMP%\\cache\0"), value.data);
-  std::string text;
-  ASSERT_EQ(platform::kErrorSuccess, reader.ReadString("Expand", text));
-  EXPECT_EQ("%TEMP%\\cache", text);
-  ASSERT_EQ(platform::kErrorSuccess, reader.ReadString("", text));
-  EXPECT_EQ("default", text);
-
-  uint32_t number = 0;
-  ASSERT_EQ(platform::kErrorSuccess, reader.ReadDword("Number", number));
-  EXPECT_EQ(0xDEADBEEFu, number);
-  ASSERT_EQ(platform::kErrorSuccess, reader.QueryValue("Number", value));
-  EXPECT_EQ((std::vector<uint8_t>{0xEF, 0xBE, 0xAD, 0xDE}), value.data);
-
-  std::vector<uint8_t> bytes;
-  ASSERT_EQ(platform::kErrorSuccess, reader.ReadBinary("Blob", bytes));
-  EXPECT_EQ(binary, bytes);
-  for (const auto& [name, written] : {std::pair{"Multi", multi}, std::pair{"Big", qword}}) {
-    ASSERT_EQ(platform::kErrorSuccess, reader.QueryValue(name, value));
+  const std::pair<std::string, RegistryValue> expected[] = {
+      {"Text", {RegistryValueType::String, Bytes("C:\\Program Files\\\"q\"\0")}},
+      {"Expand", {RegistryValueType::ExpandString, Bytes("%TEMP%\\cache\0")}},
+      {"", {RegistryValueType::String, Bytes("default\0")}},
+      {"Number", {RegistryValueType::Dword, {0xEF, 0xBE, 0xAD, 0xDE}}},
+      {"Blob", {RegistryValueType::Binary, {0x00, 0xFF, 0x10, 0x00, 0x7F}}},
+      raw[0], raw[1]};
+  for (const auto& [name, written] : expected) {
+    RegistryValue value;
+    ASSERT_EQ(platform::kErrorSuccess, reader.QueryValue(name, value)) << name;
     EXPECT_EQ(written.type, value.type) << name;
     EXPECT_EQ(written.data, value.data) << name;
   }
+  std::string text;
+  ASSERT_EQ(platform::kErrorSuccess, reader.ReadString("Expand", text));
+  EXPECT_EQ("%TEMP%\\cache", text);
+  uint32_t number = 0;
+  ASSERT_EQ(platform::kErrorSuccess, reader.ReadDword("Number", number));
+  EXPECT_EQ(0xDEADBEEFu, number);
 }
 
 TEST_F(RegistryTest, TypedReadersCheckTheTypeAndWritesReplaceIt) {
