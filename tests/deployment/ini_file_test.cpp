@@ -120,18 +120,4 @@ TEST_F(IniFileTest, SaveReportsAFileThatCannotBeWrittenWhole) {
 }
 #endif
 
-TEST_F(IniFileTest, ManySectionsSurviveASaveAndLoadRoundTrip) {
-  CIniFile ini;
-  for (int section = 0; section < 300; ++section) {
-    ini.SetCurrentSection("File_" + std::to_string(section));
-    for (int key = 0; key < 4; ++key)
-      ini.SetValue("Key" + std::to_string(key), std::to_string(section * key));
-  }
-  ASSERT_TRUE(ini.Save(PathOf("round.ini")));
-  CIniFile reread;
-  ASSERT_TRUE(reread.Load(PathOf("round.ini")));
-  EXPECT_EQ(Written(ini), Written(reread));
-  EXPECT_EQ("597", reread.GetValue("file_199", "key3"));
-}
-
 }  // namespace

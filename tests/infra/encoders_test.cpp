@@ -20,13 +20,9 @@ std::string Encode(const std::vector<uint8_t>& bytes) {
 }  // namespace
 
 TEST(Base64Encode, PadsPartialGroupsAsRfc2045Requires) {
-  EXPECT_EQ("", Encode({}));
-  EXPECT_EQ("Zg==", Encode(Bytes("f")));
-  EXPECT_EQ("Zm8=", Encode(Bytes("fo")));
-  EXPECT_EQ("Zm9v", Encode(Bytes("foo")));
-  EXPECT_EQ("Zm9vYg==", Encode(Bytes("foob")));
-  EXPECT_EQ("Zm9vYmE=", Encode(Bytes("fooba")));
-  EXPECT_EQ("Zm9vYmFy", Encode(Bytes("foobar")));
+  const char* const encoded[] = {"", "Zg==", "Zm8=", "Zm9v", "Zm9vYg==", "Zm9vYmE=", "Zm9vYmFy"};
+  for (size_t length = 0; length <= 6; ++length)
+    EXPECT_EQ(encoded[length], Encode(Bytes(std::string("foobar", length))));
   EXPECT_EQ("AP+A", Encode({0x00, 0xFF, 0x80}));
 }
 

@@ -1,30 +1,8 @@
 #!/usr/bin/env bash
-# Makes the signed files the integrity tests check, in OUT:
-#   pki/                       the test PKI (make-test-pki.sh)
-#   unsigned.exe               a tiny 64-bit program (PE32+), never signed
-#   signed.exe                 signed by "Nordak Labs" (test CA), SHA-256
-#   signed-sha1.exe            the same with a SHA-1 digest
-#   signed32.dll               a tiny 32-bit library (PE32), "Nordak Labs"
-#   contoso.exe                signed by "Contoso Tools" (test CA)
-#   nordak-lower.exe           signed by "nordak labs" (test CA)
-#   tampered.exe               signed.exe with one byte of its code changed
-#   untrusted.exe              leaf of an untrusted CA, the CA not included
-#   untrusted-chain.exe        leaf and untrusted root both included
-#   self-signed.exe            a self-signed code-signing certificate
-#   expired.exe                certificate expired in 2021, no timestamp
-#   server-usage.exe           certificate for server authentication only
-#   revoked.exe                certificate listed in the test CA's CRL
-#   timestamped.exe            signed.exe with an RFC 3161 timestamp of now
-#   expired-timestamped.exe    expired certificate, timestamped in 2020 while valid
-#   expired-late-timestamp.exe expired certificate, timestamped in 2022
-#   expired-untrusted-tsa.exe  expired certificate, 2020 timestamp of an untrusted TSA
-#   expired-lifetime.exe       expired lifetime-signing certificate, 2020 timestamp
-#   unsigned.cab               MSZIP cabinet with a subfolder, never signed
-#   signed.cab                 that cabinet signed by "Nordak Labs"
-#   contoso.cab                signed by "Contoso Tools"
-#   tampered.cab               signed.cab with one byte of its data changed
-#   untrusted.cab              signed by the untrusted CA's leaf
-#   plain.txt                  neither a program nor a cabinet
+# Makes the signed files the integrity tests check, in OUT: the test PKI
+# (pki/, make-test-pki.sh), a tiny 64-bit program (PE32+) and 32-bit library
+# (PE32), an MSZIP cabinet with a subfolder, signed as the lines below say,
+# and plain.txt, which is neither a program nor a cabinet.
 # Needs openssl, osslsigncode, gcab and the MinGW C compilers ($CC64, $CC32).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -66,17 +44,17 @@ flip_byte() {
     dd of="$result" bs=1 seek="$offset" conv=notrunc status=none
 }
 
-sign nordak.pem unsigned.exe signed.exe
+sign nordak.pem unsigned.exe signed.exe                # "Nordak Labs" of the test CA, SHA-256
 sign nordak.pem unsigned.exe signed-sha1.exe -h sha1
 sign nordak.pem unsigned32.dll signed32.dll
-sign contoso.pem unsigned.exe contoso.exe
-sign nordak-lower.pem unsigned.exe nordak-lower.exe
-sign untrusted-leaf.pem unsigned.exe untrusted.exe
-sign untrusted-chain.pem unsigned.exe untrusted-chain.exe
+sign contoso.pem unsigned.exe contoso.exe              # "Contoso Tools"
+sign nordak-lower.pem unsigned.exe nordak-lower.exe    # "nordak labs"
+sign untrusted-leaf.pem unsigned.exe untrusted.exe     # an untrusted CA's leaf, the CA left out
+sign untrusted-chain.pem unsigned.exe untrusted-chain.exe  # ... and with that CA included
 sign self-signed.pem unsigned.exe self-signed.exe
-sign expired.pem unsigned.exe expired.exe
-sign server-usage.pem unsigned.exe server-usage.exe
-sign revoked.pem unsigned.exe revoked.exe
+sign expired.pem unsigned.exe expired.exe              # expired in 2021, no timestamp
+sign server-usage.pem unsigned.exe server-usage.exe    # server authentication only
+sign revoked.pem unsigned.exe revoked.exe              # listed in the test CA's CRL
 timestamp() {
   local tsa=$1 when=$2
   shift 2
@@ -86,11 +64,11 @@ timestamp() {
 }
 july_2020=1593561600
 january_2022=1640995200
-timestamp tsa.pem "" nordak.pem unsigned.exe timestamped.exe
-timestamp tsa.pem $july_2020 expired.pem unsigned.exe expired-timestamped.exe
+timestamp tsa.pem "" nordak.pem unsigned.exe timestamped.exe  # RFC 3161, now
+timestamp tsa.pem $july_2020 expired.pem unsigned.exe expired-timestamped.exe  # while valid
 timestamp tsa.pem $january_2022 expired.pem unsigned.exe expired-late-timestamp.exe
 timestamp untrusted-tsa.pem $july_2020 expired.pem unsigned.exe expired-untrusted-tsa.exe
-timestamp tsa.pem $july_2020 expired-lifetime.pem unsigned.exe expired-lifetime.exe
+timestamp tsa.pem $july_2020 expired-lifetime.pem unsigned.exe expired-lifetime.exe  # lifetime signing
 # A byte in the middle of the code section.
 flip_byte signed.exe 2000 tampered.exe
 

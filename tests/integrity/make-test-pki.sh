@@ -1,21 +1,7 @@
 #!/usr/bin/env bash
-# Makes a throw-away code-signing PKI in OUT (openssl only):
-#   ca.pem                 test root CA, the one the tests trust
-#   untrusted-ca.pem       a second root nobody trusts
-#   signer.key             the key of every leaf below
-#   nordak.pem             "Nordak Labs", code signing, issued by the test CA
-#   contoso.pem            "Contoso Tools", code signing, test CA
-#   nordak-lower.pem       "nordak labs", code signing, test CA
-#   expired.pem            "Nordak Labs", valid 2020-2021 only, test CA
-#   expired-lifetime.pem   the same, also marked for lifetime signing
-#   server-usage.pem       "Nordak Labs", server authentication only, test CA
-#   revoked.pem            "Nordak Labs", test CA, listed in crl.pem
-#   crl.pem                the test CA's CRL
-#   untrusted-leaf.pem     "Nordak Labs", code signing, issued by the untrusted CA
-#   untrusted-chain.pem    untrusted-leaf.pem followed by untrusted-ca.pem
-#   self-signed.pem        "Nordak Labs", code signing, signed by itself
-#   tsa.pem                "Varnik Test TSA", time stamping, test CA, valid 2019-2036
-#   untrusted-tsa.pem      the same from the untrusted CA
+# Makes a throw-away code-signing PKI in OUT (openssl only): a test root CA
+# the tests trust (ca.pem), one nobody trusts (untrusted-ca.pem), and the
+# certificates below, all for one key (signer.key).
 set -euo pipefail
 out=${1:?usage: make-test-pki.sh OUT}
 mkdir -p "$out"
@@ -46,36 +32,21 @@ CN = unused
 basicConstraints = critical, CA:true
 keyUsage = critical, keyCertSign, cRLSign
 subjectKeyIdentifier = hash
-[code_signing]
-basicConstraints = critical, CA:false
-keyUsage = critical, digitalSignature
-extendedKeyUsage = codeSigning
-subjectKeyIdentifier = hash
-authorityKeyIdentifier = keyid
-[lifetime_signing]
-basicConstraints = critical, CA:false
-keyUsage = critical, digitalSignature
-extendedKeyUsage = codeSigning, 1.3.6.1.4.1.311.10.3.13
-subjectKeyIdentifier = hash
-authorityKeyIdentifier = keyid
-[server_usage]
-basicConstraints = critical, CA:false
-keyUsage = critical, digitalSignature
-extendedKeyUsage = serverAuth
-subjectKeyIdentifier = hash
-authorityKeyIdentifier = keyid
-[time_stamping]
-basicConstraints = critical, CA:false
-keyUsage = critical, digitalSignature
-extendedKeyUsage = critical, timeStamping
-subjectKeyIdentifier = hash
-authorityKeyIdentifier = keyid
-[self_signed]
-basicConstraints = critical, CA:false
-keyUsage = critical, digitalSignature
-extendedKeyUsage = codeSigning
-subjectKeyIdentifier = hash
 CNF
+# The extensions of a leaf: [SECTION] and its extended key usage; a
+# self-signed one names no issuer key.
+leaf() {
+  printf '[%s]\nbasicConstraints = critical, CA:false\nkeyUsage = critical, digitalSignature\n' "$1"
+  printf 'extendedKeyUsage = %s\nsubjectKeyIdentifier = hash\n' "$2"
+  [ "$1" = self_signed ] || echo 'authorityKeyIdentifier = keyid'
+}
+{
+  leaf code_signing codeSigning
+  leaf lifetime_signing "codeSigning, 1.3.6.1.4.1.311.10.3.13"
+  leaf server_usage serverAuth
+  leaf time_stamping "critical, timeStamping"
+  leaf self_signed codeSigning
+} >> openssl.cnf
 
 new_key() { openssl genpkey -algorithm RSA -pkeyopt rsa_keygen_bits:2048 -out "$1" 2>/dev/null; }
 
@@ -116,11 +87,10 @@ issue ca nordak-lower "nordak labs" code_signing -days 365
 issue ca expired "Nordak Labs" code_signing -startdate 20200101000000Z -enddate 20210101000000Z
 issue ca expired-lifetime "Nordak Labs" lifetime_signing -startdate 20200101000000Z -enddate 20210101000000Z
 issue ca server-usage "Nordak Labs" server_usage -days 365
-issue ca revoked "Nordak Labs" code_signing -days 365
+issue ca revoked "Nordak Labs" code_signing -days 365  # listed in crl.pem below
 issue untrusted-ca untrusted-leaf "Nordak Labs" code_signing -days 365
 issue ca tsa "Varnik Test TSA" time_stamping -startdate 20190101000000Z -enddate 20360101000000Z
-issue untrusted-ca untrusted-tsa "Varnik Test TSA" time_stamping \
-  -startdate 20190101000000Z -enddate 20360101000000Z
+issue untrusted-ca untrusted-tsa "Varnik Test TSA" time_stamping -startdate 20190101000000Z -enddate 20360101000000Z
 cat untrusted-leaf.pem untrusted-ca.pem > untrusted-chain.pem
 
 (cd ca.db && openssl ca -config ../openssl.cnf -cert ../ca.pem -keyfile ../ca.key \

@@ -25,15 +25,12 @@ class RootStore {
   HCERTSTORE store_;
 };
 
+// The DER is shorter than its base64 text.
 std::vector<unsigned char> DecodePem(const std::vector<unsigned char>& pem) {
-  const std::string text(pem.begin(), pem.end());
-  DWORD size = 0;
-  if (!CryptStringToBinaryA(text.c_str(), static_cast<DWORD>(text.size()), CRYPT_STRING_BASE64HEADER,
-                            nullptr, &size, nullptr, nullptr))
-    return {};
-  std::vector<unsigned char> der(size);
-  if (!CryptStringToBinaryA(text.c_str(), static_cast<DWORD>(text.size()), CRYPT_STRING_BASE64HEADER,
-                            der.data(), &size, nullptr, nullptr))
+  std::vector<unsigned char> der(pem.size());
+  DWORD size = static_cast<DWORD>(der.size());
+  if (!CryptStringToBinaryA(reinterpret_cast<const char*>(pem.data()), static_cast<DWORD>(pem.size()),
+                            CRYPT_STRING_BASE64HEADER, der.data(), &size, nullptr, nullptr))
     return {};
   der.resize(size);
   return der;

@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -16,7 +14,7 @@
 #include "BuildVersion.h"
 #include "infra/StringHelpers.h"
 #include "infra/SystemInfo.h"
-#include "platform/FileSystem.h"
+#include "test_files.h"
 #include "test_machine.h"
 
 namespace {
@@ -46,8 +44,7 @@ TEST(FileVersionTest, LoaderVersionIsTheProjectVersion) {
 class FileVersionFilesTest : public MachineTest {
  protected:
   void SetUp() override {
-    std::ifstream file(FixturePath(VARNIK_FIXTURE_VERSIONED), std::ios::binary);
-    good_.assign(std::istreambuf_iterator<char>(file), {});
+    good_ = ReadTestFile(FixturePath(VARNIK_FIXTURE_VERSIONED));
     // VS_VERSIONINFO begins three WORDs before its UTF-16 key.
     const std::string key("V\0S\0_\0V\0E\0R\0S\0I\0O\0N\0_\0I\0N\0F\0O\0\0", 32);
     const auto found = std::search(good_.begin(), good_.end(), key.begin(), key.end());
@@ -57,11 +54,7 @@ class FileVersionFilesTest : public MachineTest {
 
   std::string Write(const std::string& name, const std::string& bytes) {
     const std::string path = machine_.ScratchFolder() + "\\" + name;
-    platform::UniqueStdioFile file(platform::OpenStdioFile(path, "wb"));
-    EXPECT_NE(nullptr, file) << path;
-    if (file) {
-      EXPECT_EQ(bytes.size(), std::fwrite(bytes.data(), 1, bytes.size(), file.get()));
-    }
+    EXPECT_TRUE(WriteTestFile(path, bytes)) << path;
     return path;
   }
 

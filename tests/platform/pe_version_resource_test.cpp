@@ -179,8 +179,7 @@ TEST(HandMadeImageTest, BrokenStructureGivesNone) {
     uint32_t value;
     size_t width;
   } const cases[] = {
-      {"type RT_RCDATA", kRoot + 16, 10, 4},
-      {"name 2", kTypeDirectory + 16, 2, 4},
+      {"type RT_RCDATA", kRoot + 16, 10, 4}, {"name 2", kTypeDirectory + 16, 2, 4},
       {"name given as a string", kTypeDirectory + 16, kSubdirectory | 1, 4},
       {"type entry leads to data", kRoot + 20, 0x18, 4},
       {"language entry leads to a directory", kNameDirectory + 20, kSubdirectory | 0x80, 4},
@@ -201,8 +200,7 @@ TEST(HandMadeImageTest, BrokenStructureGivesNone) {
       {"data entry beyond the section", kNameDirectory + 20, 0x3F8, 4},
       {"wLength beyond the data", kBlocks, 93, 2},
       {"wLength too short for the fixed info", kBlocks, 91, 2},
-      {"wValueLength too short", kBlocks + 2, 51, 2},
-      {"text value", kBlocks + 4, 1, 2},
+      {"wValueLength too short", kBlocks + 2, 51, 2}, {"text value", kBlocks + 4, 1, 2},
       {"key without its terminator", kBlocks + 6 + 2 * 15, 'X', 2},
   };
   for (const Case& c : cases) {

@@ -46,53 +46,26 @@ RegTextValue Value(const std::string& name, RegistryValueType type, const std::s
   return {name, false, {type, Bytes(data)}};
 }
 
+void ExpectSameSection(const RegTextSection& written, const RegTextSection& read) {
+  EXPECT_EQ(written.key, read.key);
+  ASSERT_EQ(written.values.size(), read.values.size());
+  for (size_t i = 0; i < written.values.size(); ++i) {
+    const RegTextValue& value = written.values[i];
+    EXPECT_EQ(value.name, read.values[i].name);
+    EXPECT_EQ(value.remove, read.values[i].remove) << value.name;
+    EXPECT_EQ(value.value.type, read.values[i].value.type) << value.name;
+    EXPECT_EQ(value.value.data, read.values[i].value.data) << value.name;
+  }
+}
+
 // "Grüße" in UTF-8.
 const std::string kGreetingUtf8 = "Gr\xC3\xBC\xC3\x9F" "e";
-
-TEST(RegTextParse, ReadsWhatRegeditWrites) {
-  const RegTextDocument document = Parse(
-      "Windows Registry Editor Version 5.00\r\n"
-      "\r\n"
-      "; a comment\r\n"
-      "[HKEY_CURRENT_USER\\Software\\Test]\r\n"
-      "@=\"default\"\r\n"
-      "\"Path\"=\"C:\\\\Program Files\\\\\\\"x\\\"\"\r\n"
-      "\"Count\"=dword:0000002a\r\n"
-      "\"Blob\"=hex:00,ff,10\r\n"
-      "\"Expand\"=hex(2):25,00,54,00,4d,00,50,00,25,00,5c,00,61,00,\\\r\n"
-      "  00,00\r\n"
-      "\"Multi\"=hex(7):61,00,00,00,62,00,00,00,00,00\r\n"
-      "\"Big\"=hex(b):01,02,03,04,05,06,07,08\r\n"
-      "\"None\"=hex(0):\r\n"
-      "\"Custom\"=hex(100):ab\r\n"
-      "\r\n"
-      "[HKEY_CURRENT_USER\\Software\\Test\\Sub]\r\n");
-  ASSERT_EQ(2u, document.sections.size());
-  const RegTextSection& section = document.sections[0];
-  EXPECT_EQ((std::vector<std::string>{"HKEY_CURRENT_USER", "Software", "Test"}), section.key);
-  EXPECT_FALSE(section.remove);
-  EXPECT_EQ(9u, section.values.size());
-  EXPECT_EQ(Bytes(Literal("default\0")), DataOf(section, "", RegistryValueType::String));
-  EXPECT_EQ(Bytes(Literal("C:\\Program Files\\\"x\"\0")),
-            DataOf(section, "Path", RegistryValueType::String));
-  EXPECT_EQ((std::vector<uint8_t>{42, 0, 0, 0}),
-            DataOf(section, "Count", RegistryValueType::Dword));
-  EXPECT_EQ(Bytes(Literal("\x00\xff\x10")), DataOf(section, "Blob", RegistryValueType::Binary));
-  // UTF-16 in the file, narrow in memory.
-  EXPECT_EQ(Bytes(Literal("%TMP%\\a\0")),
-            DataOf(section, "Expand", RegistryValueType::ExpandString));
-  EXPECT_EQ(Bytes(Literal("a\0b\0\0")), DataOf(section, "Multi", RegistryValueType::MultiString));
-  EXPECT_EQ(Bytes("\x01\x02\x03\x04\x05\x06\x07\x08"),
-            DataOf(section, "Big", RegistryValueType::Qword));
-  EXPECT_TRUE(DataOf(section, "None", RegistryValueType::None).empty());
-  EXPECT_EQ(Bytes("\xab"), DataOf(section, "Custom", static_cast<RegistryValueType>(0x100)));
-  EXPECT_EQ("Sub", document.sections[1].key.back());
-}
 
 TEST(RegTextParse, ToleratesLooseHandWrittenText) {
   const RegTextDocument document = Parse(
       "\n"
       "Windows Registry Editor Version 5.00   \n"
+      "; a comment\n"
       "   [HKEY_LOCAL_MACHINE\\A]  \r"
       "  \"spaced\" = \"x\"  ; why\r"
       "\"digits\"=DWORD:7\n"
@@ -213,6 +186,7 @@ TEST(RegTextFormat, WritesVersion5TextWithCrLf) {
   RegTextDocument document;
   document.sections = {section, {{"HKEY_CURRENT_USER", "Gone"}, true, {}}};
 
+  const std::string text = FormatRegText(document);
   EXPECT_EQ(
       "Windows Registry Editor Version 5.00\r\n"
       "\r\n"
@@ -229,7 +203,12 @@ TEST(RegTextFormat, WritesVersion5TextWithCrLf) {
       "\r\n"
       "[-HKEY_CURRENT_USER\\Gone]\r\n"
       "\r\n",
-      FormatRegText(document));
+      text);
+  // Read back, as a file regedit wrote would be.
+  const RegTextDocument back = Parse(text);
+  ASSERT_EQ(2u, back.sections.size());
+  ExpectSameSection(section, back.sections[0]);
+  EXPECT_TRUE(back.sections[1].remove);
 }
 
 TEST(RegTextFormat, BreaksLongHexDataAsRegeditDoes) {
@@ -271,15 +250,7 @@ TEST(RegTextFormat, WhatIsWrittenReadsBackUnchanged) {
 
   const RegTextDocument back = Parse(FormatRegText(document));
   ASSERT_EQ(1u, back.sections.size());
-  EXPECT_EQ(section.key, back.sections[0].key);
-  ASSERT_EQ(section.values.size(), back.sections[0].values.size());
-  for (size_t i = 0; i < section.values.size(); ++i) {
-    const RegTextValue& written = section.values[i];
-    const RegTextValue& read = back.sections[0].values[i];
-    EXPECT_EQ(written.name, read.name);
-    EXPECT_EQ(written.value.type, read.value.type) << written.name;
-    EXPECT_EQ(written.value.data, read.value.data) << written.name;
-  }
+  ExpectSameSection(section, back.sections[0]);
 }
 
 }  // namespace

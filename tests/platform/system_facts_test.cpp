@@ -23,9 +23,7 @@ TEST_F(SystemFactsTest, SystemFoldersExistInWindowsShape) {
   EXPECT_NE('\\', windows.back());
   EXPECT_NE('\\', system.back());
   EXPECT_TRUE(EqualsNoCase(windows + "\\system32", system)) << windows << " / " << system;
-  EXPECT_TRUE(FileExists(temp));
-  EXPECT_TRUE(FileExists(windows));
-  EXPECT_TRUE(FileExists(system));
+  EXPECT_TRUE(FileExists(temp) && FileExists(windows) && FileExists(system));
   EXPECT_EQ(':', temp[1]);
 }
 
@@ -38,14 +36,11 @@ TEST_F(SystemFactsTest, ThreadsHaveTheirOwnIds) {
 }
 
 TEST_F(SystemFactsTest, LocalTimeFieldsAreInRange) {
-  const platform::LocalTime now = platform::CurrentLocalTime();
-  EXPECT_GE(now.year, 2024);
-  EXPECT_TRUE(now.month >= 1 && now.month <= 12);
-  EXPECT_TRUE(now.day >= 1 && now.day <= 31);
-  EXPECT_TRUE(now.hour >= 0 && now.hour <= 23);
-  EXPECT_TRUE(now.minute >= 0 && now.minute <= 59);
-  EXPECT_TRUE(now.second >= 0 && now.second <= 60);
-  EXPECT_TRUE(now.millisecond >= 0 && now.millisecond <= 999);
+  const platform::LocalTime t = platform::CurrentLocalTime();
+  EXPECT_GE(t.year, 2024);
+  EXPECT_TRUE(t.month >= 1 && t.month <= 12 && t.day >= 1 && t.day <= 31) << t.month << "/" << t.day;
+  EXPECT_TRUE(t.hour >= 0 && t.hour <= 23 && t.minute >= 0 && t.minute <= 59 && t.second >= 0 &&
+              t.second <= 60 && t.millisecond >= 0 && t.millisecond <= 999);
 }
 
 TEST_F(SystemFactsTest, MachineConfigurationDescribesOsAndUser) {
