@@ -82,9 +82,6 @@ Bytes SignatureDer(const Bytes& image) {
 
 class AuthenticodeHostileTest : public MachineTest {
  protected:
-  void SetUp() override { SimpleLogger::ReleaseInstance(); }
-  void TearDown() override { SimpleLogger::ReleaseInstance(); }
-
   // Host paths are used as they are, which keeps the many checks quick.
   platform::HResult Verify(const Bytes& bytes) {
     const std::string path = scratch_ + "/mutated.bin";

@@ -17,9 +17,6 @@ constexpr char kNoPrompt[] = "No trust prompt on this platform; verifying withou
 
 class SignedCodePosixTest : public MachineTest {
  protected:
-  void SetUp() override { SimpleLogger::ReleaseInstance(); }
-  void TearDown() override { SimpleLogger::ReleaseInstance(); }
-
   platform::HResult Check(const std::string& fixture, bool cancelCrlCheck = false) {
     CSignedCode checker(cancelCrlCheck);
     const int valid = checker.CheckObjectSignature(StageFixture(machine_, fixture), false);

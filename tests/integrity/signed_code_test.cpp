@@ -29,9 +29,6 @@ std::vector<std::string> Reports(const DebugOutputCapture& capture) {
 
 class SignedCodeTest : public MachineTest {
  protected:
-  void SetUp() override { SimpleLogger::ReleaseInstance(); }
-  void TearDown() override { SimpleLogger::ReleaseInstance(); }
-
   TrustedTestRoot trust_;
   CSignedCode checker_{false};
 };

@@ -192,14 +192,12 @@ TEST_F(RegistryStoreTest, TwoProcessesWritingAtOnceKeepEachOthersValues) {
   ASSERT_EQ(platform::kErrorSuccess,
             RegistryKey::Open(scratch.Root(), scratch.Path(), RegistryAccess::Read, key));
   int found = 0;
-  for (int writer = 0; writer < kWriters; ++writer) {
-    for (int i = 0; i < kValuesEach; ++i) {
-      uint32_t number = 0;
-      if (key.ReadDword("w" + std::to_string(writer) + "-" + std::to_string(i), number) ==
-              platform::kErrorSuccess &&
-          number == static_cast<uint32_t>(i))
-        ++found;
-    }
+  for (int i = 0; i < kWriters * kValuesEach; ++i) {
+    const int writer = i / kValuesEach, value = i % kValuesEach;
+    uint32_t number = 0;
+    found += key.ReadDword("w" + std::to_string(writer) + "-" + std::to_string(value), number) ==
+                 platform::kErrorSuccess &&
+             number == static_cast<uint32_t>(value);
   }
   EXPECT_EQ(kWriters * kValuesEach, found);
 }

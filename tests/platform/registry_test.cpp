@@ -18,6 +18,8 @@ using platform::RegistryKey;
 using platform::RegistryRoot;
 using platform::RegistryValue;
 using platform::RegistryValueType;
+using platform::kErrorSuccess;
+constexpr RegistryAccess kRead = RegistryAccess::Read;
 
 // The bytes of a string literal, embedded zeros included.
 template <size_t N>
@@ -29,16 +31,24 @@ class RegistryTest : public MachineTest {
  protected:
   std::string Path(const std::string& below) const { return scratch_.Path() + "\\" + below; }
 
+  // Open and delete below the scratch key, as the API answers.
+  platform::Win32Error Open(const std::string& below, RegistryKey& key,
+                            RegistryAccess access = kRead) {
+    return RegistryKey::Open(scratch_.Root(), Path(below), access, key);
+  }
+  platform::Win32Error DeleteTree(const std::string& below) {
+    return RegistryKey::DeleteTree(scratch_.Root(), Path(below));
+  }
+
   RegistryKey CreateKey(const std::string& below) {
     RegistryKey key;
-    EXPECT_EQ(platform::kErrorSuccess, RegistryKey::Create(scratch_.Root(), Path(below), key));
+    EXPECT_EQ(kErrorSuccess, RegistryKey::Create(scratch_.Root(), Path(below), key));
     return key;
   }
 
-  RegistryKey OpenKey(const std::string& below, RegistryAccess access = RegistryAccess::Read) {
+  RegistryKey OpenKey(const std::string& below, RegistryAccess access = kRead) {
     RegistryKey key;
-    EXPECT_EQ(platform::kErrorSuccess,
-              RegistryKey::Open(scratch_.Root(), Path(below), access, key));
+    EXPECT_EQ(kErrorSuccess, Open(below, key, access));
     return key;
   }
 
@@ -46,41 +56,37 @@ class RegistryTest : public MachineTest {
 };
 
 TEST_F(RegistryTest, CreateMakesMissingParentsAndOpensExistingKeys) {
-  ASSERT_EQ(platform::kErrorSuccess, CreateKey("a\\b\\c").WriteDword("n", 7));
+  ASSERT_EQ(kErrorSuccess, CreateKey("a\\b\\c").WriteDword("n", 7));
   EXPECT_TRUE(OpenKey("a\\b").IsOpen());
 
   // Creating an existing key opens it with its values.
   RegistryKey again = CreateKey("a\\b\\c");
   uint32_t number = 0;
-  EXPECT_EQ(platform::kErrorSuccess, again.ReadDword("n", number));
+  EXPECT_EQ(kErrorSuccess, again.ReadDword("n", number));
   EXPECT_EQ(7u, number);
 
   // A trailing separator is harmless; a leading one is a bad path.
   EXPECT_TRUE(OpenKey("a\\b\\c\\").IsOpen());
   RegistryKey key;
   EXPECT_EQ(platform::kErrorBadPathname,
-            RegistryKey::Open(scratch_.Root(), "\\" + Path("a"), RegistryAccess::Read, key));
+            RegistryKey::Open(scratch_.Root(), "\\" + Path("a"), kRead, key));
   EXPECT_FALSE(key.IsOpen());
 
   key = std::move(again);
-  EXPECT_EQ(platform::kErrorSuccess, key.ReadDword("n", number));
+  EXPECT_EQ(kErrorSuccess, key.ReadDword("n", number));
   key.Close();
   EXPECT_EQ(platform::kErrorInvalidHandle, key.ReadDword("n", number));
 }
 
 TEST_F(RegistryTest, MissingKeysAndValuesAnswerFileNotFound) {
   RegistryKey key;
-  EXPECT_EQ(platform::kErrorFileNotFound,
-            RegistryKey::Open(scratch_.Root(), Path("missing"), RegistryAccess::Read, key));
-  EXPECT_EQ(platform::kErrorFileNotFound,
-            RegistryKey::Open(scratch_.Root(), Path("no\\such"), RegistryAccess::ReadWrite, key));
+  EXPECT_EQ(platform::kErrorFileNotFound, Open("missing", key));
+  EXPECT_EQ(platform::kErrorFileNotFound, Open("no\\such", key, RegistryAccess::ReadWrite));
   EXPECT_FALSE(key.IsOpen());
-  EXPECT_EQ(platform::kErrorFileNotFound, RegistryKey::DeleteTree(scratch_.Root(), Path("gone")));
+  EXPECT_EQ(platform::kErrorFileNotFound, DeleteTree("gone"));
 
   key = CreateKey("present");
-  RegistryValue value;
-  value.type = RegistryValueType::Binary;
-  value.data = {1, 2};
+  RegistryValue value{RegistryValueType::Binary, {1, 2}};
   EXPECT_EQ(platform::kErrorFileNotFound, key.QueryValue("absent", value));
   EXPECT_EQ(RegistryValueType::None, value.type);
   EXPECT_TRUE(value.data.empty());
@@ -90,16 +96,16 @@ TEST_F(RegistryTest, MissingKeysAndValuesAnswerFileNotFound) {
 
 TEST_F(RegistryTest, ValuesComeBackWithTheirTypeAndBytes) {
   RegistryKey key = CreateKey("values");
-  ASSERT_EQ(platform::kErrorSuccess, key.WriteString("Text", "C:\\Program Files\\\"q\""));
-  ASSERT_EQ(platform::kErrorSuccess,
+  ASSERT_EQ(kErrorSuccess, key.WriteString("Text", "C:\\Program Files\\\"q\""));
+  ASSERT_EQ(kErrorSuccess,
             key.WriteString("Expand", "%TEMP%\\cache", RegistryValueType::ExpandString));
-  ASSERT_EQ(platform::kErrorSuccess, key.WriteString("", "default"));
-  ASSERT_EQ(platform::kErrorSuccess, key.WriteDword("Number", 0xDEADBEEF));
-  ASSERT_EQ(platform::kErrorSuccess, key.WriteBinary("Blob", {0x00, 0xFF, 0x10, 0x00, 0x7F}));
+  ASSERT_EQ(kErrorSuccess, key.WriteString("", "default"));
+  ASSERT_EQ(kErrorSuccess, key.WriteDword("Number", 0xDEADBEEF));
+  ASSERT_EQ(kErrorSuccess, key.WriteBinary("Blob", {0x00, 0xFF, 0x10, 0x00, 0x7F}));
   const std::pair<std::string, RegistryValue> raw[] = {
       {"Multi", {RegistryValueType::MultiString, Bytes("one\0two\0\0")}},
       {"Big", {RegistryValueType::Qword, {1, 2, 3, 4, 5, 6, 7, 8}}}};
-  for (const auto& [name, value] : raw) ASSERT_EQ(platform::kErrorSuccess, key.WriteValue(name, value));
+  for (const auto& [name, value] : raw) ASSERT_EQ(kErrorSuccess, key.WriteValue(name, value));
 
   // Read through a second key so nothing can come from the writer.
   RegistryKey reader = OpenKey("values");
@@ -112,24 +118,23 @@ TEST_F(RegistryTest, ValuesComeBackWithTheirTypeAndBytes) {
       raw[0], raw[1]};
   for (const auto& [name, written] : expected) {
     RegistryValue value;
-    ASSERT_EQ(platform::kErrorSuccess, reader.QueryValue(name, value)) << name;
+    ASSERT_EQ(kErrorSuccess, reader.QueryValue(name, value)) << name;
     EXPECT_EQ(written.type, value.type) << name;
     EXPECT_EQ(written.data, value.data) << name;
   }
   std::string text;
-  ASSERT_EQ(platform::kErrorSuccess, reader.ReadString("Expand", text));
+  ASSERT_EQ(kErrorSuccess, reader.ReadString("Expand", text));
   EXPECT_EQ("%TEMP%\\cache", text);
   uint32_t number = 0;
-  ASSERT_EQ(platform::kErrorSuccess, reader.ReadDword("Number", number));
+  ASSERT_EQ(kErrorSuccess, reader.ReadDword("Number", number));
   EXPECT_EQ(0xDEADBEEFu, number);
 }
 
 TEST_F(RegistryTest, TypedReadersCheckTheTypeAndWritesReplaceIt) {
   RegistryKey key = CreateKey("typed");
-  ASSERT_EQ(platform::kErrorSuccess, key.WriteString("s", std::string("before\0after", 12)));
-  ASSERT_EQ(platform::kErrorSuccess, key.WriteValue("short", {RegistryValueType::Dword, {1, 2}}));
-  ASSERT_EQ(platform::kErrorSuccess,
-            key.WriteValue("m", {RegistryValueType::MultiString, Bytes("a\0\0")}));
+  ASSERT_EQ(kErrorSuccess, key.WriteString("s", std::string("before\0after", 12)));
+  ASSERT_EQ(kErrorSuccess, key.WriteValue("short", {RegistryValueType::Dword, {1, 2}}));
+  ASSERT_EQ(kErrorSuccess, key.WriteValue("m", {RegistryValueType::MultiString, Bytes("a\0\0")}));
 
   std::string text = "unchanged";
   uint32_t number = 99;
@@ -140,15 +145,15 @@ TEST_F(RegistryTest, TypedReadersCheckTheTypeAndWritesReplaceIt) {
   EXPECT_EQ(99u, number);
 
   // The text ends at the first zero; the raw bytes keep everything.
-  ASSERT_EQ(platform::kErrorSuccess, key.ReadString("s", text));
+  ASSERT_EQ(kErrorSuccess, key.ReadString("s", text));
   EXPECT_EQ("before", text);
   std::vector<uint8_t> bytes;
-  ASSERT_EQ(platform::kErrorSuccess, key.ReadBinary("s", bytes));
+  ASSERT_EQ(kErrorSuccess, key.ReadBinary("s", bytes));
   EXPECT_EQ(Bytes("before\0after\0"), bytes);
 
-  ASSERT_EQ(platform::kErrorSuccess, key.WriteDword("s", 5));
+  ASSERT_EQ(kErrorSuccess, key.WriteDword("s", 5));
   EXPECT_EQ(platform::kErrorInvalidData, key.ReadString("s", text));
-  ASSERT_EQ(platform::kErrorSuccess, key.DeleteValue("s"));
+  ASSERT_EQ(kErrorSuccess, key.DeleteValue("s"));
   EXPECT_EQ(platform::kErrorFileNotFound, key.ReadDword("s", number));
 
   EXPECT_EQ(platform::kErrorInvalidParameter, key.WriteString("x", "x", RegistryValueType::Dword));
@@ -156,11 +161,11 @@ TEST_F(RegistryTest, TypedReadersCheckTheTypeAndWritesReplaceIt) {
 
 TEST_F(RegistryTest, MaxBytesActsAsTheCallersBuffer) {
   RegistryKey key = CreateKey("limits");
-  ASSERT_EQ(platform::kErrorSuccess, key.WriteString("s", "hello"));
-  ASSERT_EQ(platform::kErrorSuccess, key.WriteDword("d", 42));
+  ASSERT_EQ(kErrorSuccess, key.WriteString("s", "hello"));
+  ASSERT_EQ(kErrorSuccess, key.WriteDword("d", 42));
 
   RegistryValue value;
-  ASSERT_EQ(platform::kErrorSuccess, key.QueryValue("s", value, 6));
+  ASSERT_EQ(kErrorSuccess, key.QueryValue("s", value, 6));
   EXPECT_EQ(Bytes("hello\0"), value.data);
   // One byte short of the terminating zero is too small.
   EXPECT_EQ(platform::kErrorMoreData, key.QueryValue("s", value, 5));
@@ -168,7 +173,7 @@ TEST_F(RegistryTest, MaxBytesActsAsTheCallersBuffer) {
   EXPECT_TRUE(value.data.empty());
   EXPECT_EQ(platform::kErrorMoreData, key.QueryValue("s", value, 0));
 
-  ASSERT_EQ(platform::kErrorSuccess, key.QueryValue("d", value, 4));
+  ASSERT_EQ(kErrorSuccess, key.QueryValue("d", value, 4));
   EXPECT_EQ(4u, value.data.size());
   EXPECT_EQ(platform::kErrorMoreData, key.QueryValue("d", value, 3));
   EXPECT_TRUE(value.data.empty());
@@ -177,27 +182,25 @@ TEST_F(RegistryTest, MaxBytesActsAsTheCallersBuffer) {
 TEST_F(RegistryTest, EnumeratesDirectSubKeysInNameOrder) {
   RegistryKey parent = CreateKey("list");
   std::vector<std::string> names{"stale"};
-  ASSERT_EQ(platform::kErrorSuccess, parent.EnumerateSubKeys(names));
+  ASSERT_EQ(kErrorSuccess, parent.EnumerateSubKeys(names));
   EXPECT_TRUE(names.empty());
 
   for (const char* name : {"beta", "Alpha", "gamma", "Alpha\\deeper"})
     CreateKey("list\\" + std::string(name));
-  ASSERT_EQ(platform::kErrorSuccess, parent.EnumerateSubKeys(names));
+  ASSERT_EQ(kErrorSuccess, parent.EnumerateSubKeys(names));
   EXPECT_EQ((std::vector<std::string>{"Alpha", "beta", "gamma"}), names);
 }
 
 TEST_F(RegistryTest, DeleteTreeRemovesTheKeyAndEverythingBelow) {
-  ASSERT_EQ(platform::kErrorSuccess, CreateKey("tree\\doomed\\child\\leaf").WriteDword("v", 1));
-  ASSERT_EQ(platform::kErrorSuccess, CreateKey("tree\\doomed").WriteDword("w", 1));
+  ASSERT_EQ(kErrorSuccess, CreateKey("tree\\doomed\\child\\leaf").WriteDword("v", 1));
+  ASSERT_EQ(kErrorSuccess, CreateKey("tree\\doomed").WriteDword("w", 1));
   CreateKey("tree\\kept");
 
-  ASSERT_EQ(platform::kErrorSuccess,
-            RegistryKey::DeleteTree(scratch_.Root(), Path("tree\\doomed")));
+  ASSERT_EQ(kErrorSuccess, DeleteTree("tree\\doomed"));
   RegistryKey key;
-  EXPECT_EQ(platform::kErrorFileNotFound,
-            RegistryKey::Open(scratch_.Root(), Path("tree\\doomed"), RegistryAccess::Read, key));
+  EXPECT_EQ(platform::kErrorFileNotFound, Open("tree\\doomed", key));
   std::vector<std::string> names;
-  ASSERT_EQ(platform::kErrorSuccess, OpenKey("tree").EnumerateSubKeys(names));
+  ASSERT_EQ(kErrorSuccess, OpenKey("tree").EnumerateSubKeys(names));
   EXPECT_EQ(std::vector<std::string>{"kept"}, names);
 
   EXPECT_EQ(platform::kErrorInvalidParameter, RegistryKey::DeleteTree(scratch_.Root(), ""));
@@ -205,8 +208,8 @@ TEST_F(RegistryTest, DeleteTreeRemovesTheKeyAndEverythingBelow) {
 
 TEST_F(RegistryTest, AKeyDeletedWhileOpenAnswersKeyDeleted) {
   RegistryKey key = CreateKey("vanishing\\inner");
-  ASSERT_EQ(platform::kErrorSuccess, key.WriteDword("d", 1));
-  ASSERT_EQ(platform::kErrorSuccess, RegistryKey::DeleteTree(scratch_.Root(), Path("vanishing")));
+  ASSERT_EQ(kErrorSuccess, key.WriteDword("d", 1));
+  ASSERT_EQ(kErrorSuccess, DeleteTree("vanishing"));
 
   RegistryValue value;
   EXPECT_EQ(platform::kErrorKeyDeleted, key.QueryValue("d", value));
@@ -218,66 +221,60 @@ TEST_F(RegistryTest, AKeyDeletedWhileOpenAnswersKeyDeleted) {
 
 TEST_F(RegistryTest, NamesIgnoreCaseButKeepTheCaseTheyWereCreatedWith) {
   RegistryKey key = CreateKey("case\\MixedCase");
-  ASSERT_EQ(platform::kErrorSuccess, key.WriteString("ValueName", "first"));
+  ASSERT_EQ(kErrorSuccess, key.WriteString("ValueName", "first"));
 
   RegistryKey other = OpenKey("CASE\\mixedcase", RegistryAccess::ReadWrite);
   std::string text;
-  ASSERT_EQ(platform::kErrorSuccess, other.ReadString("VALUENAME", text));
+  ASSERT_EQ(kErrorSuccess, other.ReadString("VALUENAME", text));
   EXPECT_EQ("first", text);
-  ASSERT_EQ(platform::kErrorSuccess, other.WriteString("valuename", "second"));
-  ASSERT_EQ(platform::kErrorSuccess, key.ReadString("ValueName", text));
+  ASSERT_EQ(kErrorSuccess, other.WriteString("valuename", "second"));
+  ASSERT_EQ(kErrorSuccess, key.ReadString("ValueName", text));
   EXPECT_EQ("second", text);
 
   // Creating it again in other letters does not rename it.
   CreateKey("case\\MIXEDCASE");
   std::vector<std::string> names;
-  ASSERT_EQ(platform::kErrorSuccess, OpenKey("Case").EnumerateSubKeys(names));
+  ASSERT_EQ(kErrorSuccess, OpenKey("Case").EnumerateSubKeys(names));
   EXPECT_EQ(std::vector<std::string>{"MixedCase"}, names);
 
-  ASSERT_EQ(platform::kErrorSuccess, other.DeleteValue("VALUEname"));
+  ASSERT_EQ(kErrorSuccess, other.DeleteValue("VALUEname"));
   EXPECT_EQ(platform::kErrorFileNotFound, key.ReadString("ValueName", text));
 }
 
 TEST_F(RegistryTest, KeysOpenedForReadingRefuseChanges) {
-  ASSERT_EQ(platform::kErrorSuccess, CreateKey("readonly").WriteString("v", "kept"));
+  ASSERT_EQ(kErrorSuccess, CreateKey("readonly").WriteString("v", "kept"));
   RegistryKey key = OpenKey("readonly");
   EXPECT_EQ(platform::kErrorAccessDenied, key.WriteString("v", "changed"));
   EXPECT_EQ(platform::kErrorAccessDenied, key.DeleteValue("v"));
   std::string text;
-  ASSERT_EQ(platform::kErrorSuccess, key.ReadString("v", text));
+  ASSERT_EQ(kErrorSuccess, key.ReadString("v", text));
   EXPECT_EQ("kept", text);
 }
 
 TEST_F(RegistryTest, MachineAndUserHivesAreKeptApart) {
   ScratchRegistryKey machineScratch(RegistryRoot::LocalMachine, scratch_.Path());
   RegistryKey machine;
-  ASSERT_EQ(platform::kErrorSuccess,
-            RegistryKey::Create(RegistryRoot::LocalMachine, Path("shared"), machine));
-  ASSERT_EQ(platform::kErrorSuccess, machine.WriteString("who", "machine"));
-  ASSERT_EQ(platform::kErrorSuccess, CreateKey("shared").WriteString("who", "user"));
+  ASSERT_EQ(kErrorSuccess, RegistryKey::Create(RegistryRoot::LocalMachine, Path("shared"), machine));
+  ASSERT_EQ(kErrorSuccess, machine.WriteString("who", "machine"));
+  ASSERT_EQ(kErrorSuccess, CreateKey("shared").WriteString("who", "user"));
 
   std::string text;
-  ASSERT_EQ(platform::kErrorSuccess, OpenKey("shared").ReadString("who", text));
+  ASSERT_EQ(kErrorSuccess, OpenKey("shared").ReadString("who", text));
   EXPECT_EQ("user", text);
-  ASSERT_EQ(platform::kErrorSuccess,
-            RegistryKey::DeleteTree(RegistryRoot::CurrentUser, Path("shared")));
-  ASSERT_EQ(platform::kErrorSuccess, machine.ReadString("who", text));
+  ASSERT_EQ(kErrorSuccess, RegistryKey::DeleteTree(RegistryRoot::CurrentUser, Path("shared")));
+  ASSERT_EQ(kErrorSuccess, machine.ReadString("who", text));
   EXPECT_EQ("machine", text);
 }
 
 TEST_F(RegistryTest, TheMachineKnowsItsProgramFolders) {
   RegistryKey key;
-  ASSERT_EQ(
-      platform::kErrorSuccess,
-      RegistryKey::Open(RegistryRoot::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion",
-                        RegistryAccess::Read, key));
-  RegistryValue value;
-  ASSERT_EQ(platform::kErrorSuccess, key.QueryValue("ProgramFilesDir", value));
-  EXPECT_EQ(RegistryValueType::String, value.type);
+  ASSERT_EQ(kErrorSuccess, RegistryKey::Open(RegistryRoot::LocalMachine,
+                                             "Software\\Microsoft\\Windows\\CurrentVersion", kRead,
+                                             key));
   std::string text;
-  ASSERT_EQ(platform::kErrorSuccess, key.ReadString("ProgramFilesDir", text));
+  ASSERT_EQ(kErrorSuccess, key.ReadString("ProgramFilesDir", text));
   EXPECT_EQ("C:\\Program Files", text);
-  ASSERT_EQ(platform::kErrorSuccess, key.ReadString("CommonFilesDir", text));
+  ASSERT_EQ(kErrorSuccess, key.ReadString("CommonFilesDir", text));
   EXPECT_EQ("C:\\Program Files\\Common Files", text);
 }
 

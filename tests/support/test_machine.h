@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "infra/SimpleLogger.h"
+
 class TestMachine {
  public:
   TestMachine();
@@ -32,8 +34,12 @@ class TestMachine {
   bool hadPreviousRoot_ = false;
 };
 
-// Fixture base for tests that touch files, folders or the registry.
+// Fixture base for tests that touch files, folders or the registry. The
+// logger takes its settings from the machine's registry, so each test starts
+// and ends without one.
 class MachineTest : public ::testing::Test {
  protected:
+  MachineTest() { SimpleLogger::ReleaseInstance(); }
+  ~MachineTest() override { SimpleLogger::ReleaseInstance(); }
   TestMachine machine_;
 };
