@@ -31,14 +31,11 @@ TIMES = (1233916934, 1247735722)  # 2009-02-06 10:42:14 and 2009-07-16 09:15:22 
 
 def text(rng, size):
     """Pseudo-random prose: compresses well, but not to nothing."""
-    out = []
-    length = 0
-    while length < size:
-        line = " ".join(rng.choice(WORDS) for _ in range(rng.randint(4, 14)))
-        line += " %d\r\n" % rng.randint(0, 99999)
-        out.append(line)
-        length += len(line)
-    return "".join(out)[:size].encode("ascii")
+    out = ""
+    while len(out) < size:
+        out += " ".join(rng.choice(WORDS) for _ in range(rng.randint(4, 14)))
+        out += " %d\r\n" % rng.randint(0, 99999)
+    return out[:size].encode("ascii")
 
 
 def make_tree(root):
@@ -52,16 +49,13 @@ def make_tree(root):
         "bin\\nested\\deep\\leaf.txt": text(rng, 33000),
         "Config\\settings.ini": text(rng, 1200),
     }
-    names = []
     for index, (name, data) in enumerate(members.items()):
         path = os.path.join(root, *name.split("\\"))
         os.makedirs(os.path.dirname(path), exist_ok=True)
         with open(path, "wb") as f:
             f.write(data)
-        when = TIMES[index % 2]
-        os.utime(path, (when, when))
-        names.append(name.replace("\\", "/"))
-    return names
+        os.utime(path, (TIMES[index % 2],) * 2)
+    return [name.replace("\\", "/") for name in members]
 
 
 def run(*command, cwd=None):
@@ -76,17 +70,14 @@ def unpack(cabextract, cabinet, folder):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--gcab", required=True)
-    parser.add_argument("--cabextract", required=True)
-    parser.add_argument("--testdata", required=True)
-    parser.add_argument("--out", required=True)
+    for option in ("--gcab", "--cabextract", "--testdata", "--out"):
+        parser.add_argument(option, required=True)
     args = parser.parse_args()
 
     out = os.path.abspath(args.out)
     shutil.rmtree(out, ignore_errors=True)
-    cabinets = os.path.join(out, "cabinets")
-    reference = os.path.join(out, "reference")
-    source = os.path.join(out, "source")
+    cabinets, reference, source = (os.path.join(out, name)
+                                   for name in ("cabinets", "reference", "source"))
     os.makedirs(cabinets)
     os.makedirs(reference)
 
