@@ -8,18 +8,6 @@
 
 namespace fs = std::filesystem;
 
-std::string FromBuildMachine(const std::string& hostPath) {
-#ifdef _WIN32
-  std::string path = "Z:" + hostPath;
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-  return path;
-#else
-  return hostPath;
-#endif
-}
-
 std::map<std::string, std::string> ReadTree(const std::string& folder) {
   std::map<std::string, std::string> tree;
   const fs::path root(platform::ToNativePath(folder));

@@ -13,13 +13,7 @@ std::string FixturePath(const std::string& name) {
     ADD_FAILURE() << "VARNIK_SIGNING_FIXTURES is not set; run the tests through ctest";
     return name;
   }
-  std::string path = std::string(folder) + "/" + name;
-#if defined(_WIN32)
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-#endif
-  return path;
+  return FromBuildMachine(std::string(folder) + "/" + name);
 }
 
 std::vector<unsigned char> ReadFileBytes(const std::string& path) {

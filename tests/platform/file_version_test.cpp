@@ -7,10 +7,6 @@
 #include <string>
 #include <vector>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 #include "BuildVersion.h"
 #include "infra/StringHelpers.h"
 #include "infra/SystemInfo.h"
@@ -19,16 +15,8 @@
 
 namespace {
 
-// Natively the fixtures stay in the build tree; on Windows they are built
-// beside the test executable.
 std::string FixturePath(const char* name) {
-#ifdef VARNIK_FIXTURE_DIR
-  return std::string(VARNIK_FIXTURE_DIR) + "/" + name;
-#else
-  char module[MAX_PATH];
-  const std::string executable(module, GetModuleFileNameA(nullptr, module, MAX_PATH));
-  return executable.substr(0, executable.find_last_of('\\') + 1) + name;
-#endif
+  return FromBuildMachine(std::string(VARNIK_FIXTURE_DIR) + "/" + name);
 }
 
 TEST(FileVersionTest, ReadsTheFileVersionNotTheProductVersion) {

@@ -6,6 +6,18 @@
 
 #include "platform/FileSystem.h"
 
+std::string FromBuildMachine(const std::string& hostPath) {
+#ifdef _WIN32
+  std::string path = "Z:" + hostPath;
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path;
+#else
+  return hostPath;
+#endif
+}
+
 std::string ReadTestFile(const std::string& path) {
   platform::UniqueStdioFile file(platform::OpenStdioFile(path, "rb"));
   std::string bytes;

@@ -6,6 +6,10 @@
 
 #include "deployment/CIniFile.h"
 
+// The path under which this binary reaches a path of the build machine:
+// the same path natively, "Z:\..." under Wine.
+std::string FromBuildMachine(const std::string& hostPath);
+
 // Empty when the file cannot be read.
 std::string ReadTestFile(const std::string& path);
 // False when the file cannot be written whole.
