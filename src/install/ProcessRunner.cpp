@@ -4,7 +4,7 @@
 
 #include "infra/SimpleLogger.h"
 #include "infra/StringHelpers.h"
-#include "install/RemoveFileSpec.h"
+#include "install/ProgramFolder.h"
 
 bool runExeAndWait(const std::string& program, uint32_t& exitCode, const std::string& arguments,
                    uint32_t timeoutMs, bool hidden) {

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "install/CabinetMemberPath.h"
-#include "install/RemoveFileSpec.h"
+#include "install/ProgramFolder.h"
 
 namespace {
 

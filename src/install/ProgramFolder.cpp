@@ -1,4 +1,4 @@
-#include "install/RemoveFileSpec.h"
+#include "install/ProgramFolder.h"
 
 bool RemoveFileSpec(std::string& path) {
   size_t position = 0;
