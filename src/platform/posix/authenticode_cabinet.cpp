@@ -11,40 +11,37 @@ constexpr uint16_t kSignatureReserveSize = 20;
 constexpr uint32_t kSignatureReserveMarker = 0x00100000;
 constexpr size_t kReserveEnd = 60;
 
-SignatureLayout WithStatus(LayoutStatus status) {
-  SignatureLayout layout;
-  layout.kind = SubjectKind::Cabinet;
-  layout.status = status;
-  return layout;
+SignatureLayout CabinetLayout(LayoutStatus status) {
+  return LayoutOf(SubjectKind::Cabinet, status);
 }
 
 }  // namespace
 
 SignatureLayout LocateCabinetSignature(const uint8_t* data, size_t size) {
-  if (size < kFixedHeaderSize) return WithStatus(LayoutStatus::Malformed);
+  if (size < kFixedHeaderSize) return CabinetLayout(LayoutStatus::Malformed);
   uint16_t flags = 0;
   ReadLe16(data, size, 30, flags);
-  if (!(flags & kReservePresent)) return WithStatus(LayoutStatus::Unsigned);
+  if (!(flags & kReservePresent)) return CabinetLayout(LayoutStatus::Unsigned);
 
   uint16_t headerReserve = 0;
   uint32_t marker = 0;
-  if (!ReadLe16(data, size, 36, headerReserve)) return WithStatus(LayoutStatus::Malformed);
+  if (!ReadLe16(data, size, 36, headerReserve)) return CabinetLayout(LayoutStatus::Malformed);
   // Another kind of reserved area: not a signature.
-  if (headerReserve != kSignatureReserveSize) return WithStatus(LayoutStatus::Unsigned);
-  if (size < kReserveEnd) return WithStatus(LayoutStatus::Malformed);
+  if (headerReserve != kSignatureReserveSize) return CabinetLayout(LayoutStatus::Unsigned);
+  if (size < kReserveEnd) return CabinetLayout(LayoutStatus::Malformed);
   ReadLe32(data, size, 40, marker);
-  if (marker != kSignatureReserveMarker) return WithStatus(LayoutStatus::Unsigned);
+  if (marker != kSignatureReserveMarker) return CabinetLayout(LayoutStatus::Unsigned);
 
   uint32_t signatureOffset = 0;
   uint32_t signatureSize = 0;
   ReadLe32(data, size, 44, signatureOffset);
   ReadLe32(data, size, 48, signatureSize);
-  if (signatureOffset == 0 && signatureSize == 0) return WithStatus(LayoutStatus::Unsigned);
+  if (signatureOffset == 0 && signatureSize == 0) return CabinetLayout(LayoutStatus::Unsigned);
   if (signatureOffset < kReserveEnd || signatureSize == 0 || signatureOffset > size ||
       size - signatureOffset < signatureSize)
-    return WithStatus(LayoutStatus::Malformed);
+    return CabinetLayout(LayoutStatus::Malformed);
 
-  SignatureLayout layout = WithStatus(LayoutStatus::Signed);
+  SignatureLayout layout = CabinetLayout(LayoutStatus::Signed);
   layout.signature = {signatureOffset, signatureSize};
   // Skipped: reserved1 (4-7), and iCabinet with the first sixteen bytes of
   // the reserved area (34-55), which signing fills in.

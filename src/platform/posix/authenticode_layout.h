@@ -45,4 +45,12 @@ bool ReadLe32(const uint8_t* data, size_t size, size_t offset, uint32_t& value);
 // Appends [begin, end) when it is not empty.
 void AddRange(std::vector<ByteRange>& ranges, size_t begin, size_t end);
 
+// A layout of the given kind and status, with nothing located yet.
+inline SignatureLayout LayoutOf(SubjectKind kind, LayoutStatus status) {
+  SignatureLayout layout;
+  layout.kind = kind;
+  layout.status = status;
+  return layout;
+}
+
 }  // namespace platform::posix::authenticode

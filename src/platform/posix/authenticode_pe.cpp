@@ -17,17 +17,14 @@ constexpr uint16_t kWinCertRevision1 = 0x0100;
 constexpr uint16_t kWinCertRevision2 = 0x0200;
 constexpr uint16_t kWinCertTypePkcsSignedData = 0x0002;
 
-SignatureLayout WithStatus(LayoutStatus status) {
-  SignatureLayout layout;
-  layout.kind = SubjectKind::PeImage;
-  layout.status = status;
-  return layout;
+SignatureLayout PeLayout(LayoutStatus status) {
+  return LayoutOf(SubjectKind::PeImage, status);
 }
 
 }  // namespace
 
 SignatureLayout LocatePeSignature(const uint8_t* data, size_t size) {
-  const SignatureLayout malformed = WithStatus(LayoutStatus::Malformed);
+  const SignatureLayout malformed = PeLayout(LayoutStatus::Malformed);
   uint32_t peOffset = 0;
   if (!ReadLe32(data, size, kNewHeaderPointer, peOffset)) return malformed;
   if (peOffset > size || size - peOffset < 4 + kCoffHeaderSize ||
@@ -61,13 +58,13 @@ SignatureLayout LocatePeSignature(const uint8_t* data, size_t size) {
   const size_t securityEntry = directories + kSecurityDirectory * kDirectoryEntrySize;
   // No security directory at all: a file that was never signed.
   if (directoryCount <= kSecurityDirectory || securityEntry + kDirectoryEntrySize > optionalEnd)
-    return WithStatus(LayoutStatus::Unsigned);
+    return PeLayout(LayoutStatus::Unsigned);
 
   uint32_t tableOffset = 0;
   uint32_t tableSize = 0;
   ReadLe32(data, size, securityEntry, tableOffset);
   ReadLe32(data, size, securityEntry + 4, tableSize);
-  if (tableOffset == 0 && tableSize == 0) return WithStatus(LayoutStatus::Unsigned);
+  if (tableOffset == 0 && tableSize == 0) return PeLayout(LayoutStatus::Unsigned);
 
   // The table (its VirtualAddress is a file offset) must lie after the
   // fields the digest skips and inside the file.
@@ -85,9 +82,9 @@ SignatureLayout LocatePeSignature(const uint8_t* data, size_t size) {
   if (certificateLength <= kWinCertificateHeader || certificateLength > tableSize) return malformed;
   if ((revision != kWinCertRevision2 && revision != kWinCertRevision1) ||
       certificateType != kWinCertTypePkcsSignedData)
-    return WithStatus(LayoutStatus::Unsigned);
+    return PeLayout(LayoutStatus::Unsigned);
 
-  SignatureLayout layout = WithStatus(LayoutStatus::Signed);
+  SignatureLayout layout = PeLayout(LayoutStatus::Signed);
   layout.signature = {static_cast<size_t>(tableOffset) + kWinCertificateHeader,
                       certificateLength - kWinCertificateHeader};
   const size_t checksum = optional + kChecksumOffset;
