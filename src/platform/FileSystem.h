@@ -59,4 +59,15 @@ using UniqueStdioFile = std::unique_ptr<FILE, StdioFileCloser>;
 // fopen on the mapped path.
 FILE* OpenStdioFile(const std::string& path, const char* mode);
 
+// fopen for a file only its owner may read: posix creates it with mode
+// 0600 (and takes that mode from an older file of the name); win32 opens it
+// as fopen does, the user's own folders already being private.
+FILE* OpenPrivateStdioFile(const std::string& path, const char* mode);
+
+// MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING |
+// MOVEFILE_WRITE_THROUGH): one rename on the same volume, so the target holds
+// the old file or the new one at every moment. A target in use (win32), or
+// one that cannot be replaced, gives the error that stopped it.
+Win32Error MoveFileReplacing(const std::string& source, const std::string& target);
+
 }  // namespace platform

@@ -54,4 +54,14 @@ FILE* OpenStdioFile(const std::string& path, const char* mode) {
   return std::fopen(path.c_str(), mode);
 }
 
+FILE* OpenPrivateStdioFile(const std::string& path, const char* mode) {
+  return std::fopen(path.c_str(), mode);
+}
+
+Win32Error MoveFileReplacing(const std::string& source, const std::string& target) {
+  return MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+             ? kErrorSuccess
+             : static_cast<Win32Error>(GetLastError());
+}
+
 }  // namespace platform

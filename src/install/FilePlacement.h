@@ -1,0 +1,13 @@
+// Places a downloaded component file at its destination. The new file is
+// copied beside the destination and then renamed over it in one step, so the
+// destination holds the complete old file or the complete new one at every
+// moment, whatever fails on the way. A library or program that cannot be
+// replaced (it is loaded) counts as placed when the file already there has
+// the same version.
+#pragma once
+
+#include <string>
+
+// True when the destination now holds the component. The source (the
+// temporary download) is deleted in every case.
+bool MoveFile2Destination(const std::string& source, const std::string& destination);

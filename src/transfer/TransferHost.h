@@ -1,0 +1,52 @@
+// What the transfer needs of the control. The session implements these
+// over its live fields; tests and the command-line host use plain values.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "infra/FailureTrace.h"
+#include "transfer/CacheVersion.h"
+#include "transfer/NetworkProperties.h"
+
+class WinInetWebClient;
+
+// The progress rows of the component transfers.
+class TransferProgress {
+ public:
+  virtual ~TransferProgress() = default;
+  // How many component progress bars exist.
+  virtual int32_t ProgressBarCount() const = 0;
+  // Moves the record's bar to percent without waiting on a hung window.
+  virtual void SetProgressBarPosition(int32_t position, int percent) = 0;
+  // The record's transfer has ended, successfully or not.
+  virtual void FinishProgressEntry(int32_t position) = 0;
+};
+
+// The control's outgoing events that the transfer raises.
+class TransferEvents {
+ public:
+  virtual ~TransferEvents() = default;
+  virtual void OnFileDownloadProgress(int percent) = 0;
+};
+
+class TransferHost {
+ public:
+  virtual ~TransferHost() = default;
+
+  virtual std::string ServerRootUrl() const = 0;  // TkRootURL
+  virtual const CacheVersionState& CacheVersion() const = 0;
+  // A client certificate was found, so plain transfers go through WinInet.
+  virtual bool ClientCertificatePresent() const = 0;
+  virtual bool LocalModeActive() const = 0;
+  virtual std::string DeploymentFolder() const = 0;
+  virtual WinInetWebClient& WebClient() = 0;
+  // The signature checker's option: no revocation lists.
+  virtual bool CancelCrlCheck() const = 0;
+  virtual const NetworkProperties& Network() const = 0;
+  virtual FailureTrace& Failures() = 0;
+  // The path macros of a destination expanded in place.
+  virtual void ExpandPathMacros(std::string& path) = 0;
+  virtual TransferProgress& Progress() = 0;
+  virtual TransferEvents& Events() = 0;
+};
