@@ -1,6 +1,7 @@
 #include "platform/posix/http_exchange.h"
 
 #include <curl/curl.h>
+#include <sys/socket.h>
 
 #include <cstring>
 #include <ctime>
@@ -39,15 +40,16 @@ class HttpExchange::Session {
   }
 };
 
+// The socket of a new connection, for the check above; a reused one is
+// checked when the exchange ends.
+static int KeepSocket(void* exchange, curl_socket_t socket, curlsocktype) {
+  static_cast<HttpExchange*>(exchange)->SetSocket(socket);
+  return CURL_SOCKOPT_OK;
+}
+
 namespace {
 
 using Session = HttpExchange::Session;
-
-size_t KeepBody(char* data, size_t size, size_t count, void* target) {
-  auto* pending = static_cast<std::string*>(target);
-  pending->append(data, size * count);
-  return size * count;
-}
 
 // libcurl notices a body longer than its announced length only in its
 // verbose text; everything else there is ignored.
@@ -58,6 +60,41 @@ int WatchForExcess(CURL*, curl_infotype type, char* text, size_t size, void* fla
     *static_cast<bool*>(flag) = true;
   return 0;
 }
+
+// No byte for the receive time-out ends the exchange. libcurl's own
+// low-speed limit averages over several seconds, so a stall that follows a
+// burst would be noticed late.
+int WatchForStall(void* watch, curl_off_t, curl_off_t received, curl_off_t, curl_off_t) {
+  return static_cast<HttpExchange::StallWatch*>(watch)->Stalled(received) ? 1 : 0;
+}
+
+}  // namespace
+
+// After the reply's last announced byte, bytes already waiting on a plain
+// connection belong to no reply: the server sent more than it announced.
+// The connection is shut so it is never used again.
+static bool ExcessWaiting(curl_socket_t socket) {
+  if (socket == CURL_SOCKET_BAD) return false;
+  char byte = 0;
+  if (recv(socket, &byte, 1, MSG_PEEK | MSG_DONTWAIT) <= 0) return false;
+  shutdown(socket, SHUT_RDWR);
+  return true;
+}
+
+size_t HttpExchange::KeepBody(char* data, size_t size, size_t count, void* exchange) {
+  auto* self = static_cast<HttpExchange*>(exchange);
+  self->pending_.append(data, size * count);
+  self->received_ += static_cast<int64_t>(size * count);
+  curl_off_t announced = -1;
+
+  CURL* easy = Session::Instance().easy;
+  if (!self->secure_ && curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) == CURLE_OK &&
+      announced >= 0 && self->received_ == announced && ExcessWaiting(self->socket_))
+    self->excess_ = true;
+  return size * count;
+}
+
+namespace {
 
 CURLcode PrepareTls(CURL*, void* context, void* policy) {
   return static_cast<TlsPolicy*>(policy)->Apply(static_cast<SSL_CTX*>(context))
@@ -112,6 +149,20 @@ bool IsBodyError(int code) {
 
 }  // namespace
 
+HttpExchange::StallWatch::StallWatch(uint32_t milliseconds)
+    : limit(milliseconds), lastChange(std::chrono::steady_clock::now()) {}
+
+bool HttpExchange::StallWatch::Stalled(int64_t received) {
+  const auto now = std::chrono::steady_clock::now();
+  if (received != lastReceived) {
+    lastReceived = received;
+    lastChange = now;
+    return false;
+  }
+  timedOut = now - lastChange > std::chrono::milliseconds(limit);
+  return timedOut;
+}
+
 HttpExchange::HttpExchange() = default;
 
 HttpExchange::~HttpExchange() { Abandon(); }
@@ -128,13 +179,17 @@ ExchangeResult HttpExchange::Start(const ExchangeRequest& request) {
   contentLength_ = -1;
   pending_.clear();
   pendingOffset_ = 0;
+  received_ = 0;
+  socket_ = CURL_SOCKET_BAD;
   errorText_.assign(CURL_ERROR_SIZE, '\0');
   tls_ = TlsPolicy();
   tls_.securityFlags = request.securityFlags;
   tls_.identity = request.identity;
 
   UrlParts parts;
-  if (!SplitUrl(request.url, parts)) {
+  const bool split = SplitUrl(request.url, parts);
+  secure_ = parts.scheme == "https";
+  if (!split) {
     ExchangeResult result;
     result.kind = ExchangeResult::Kind::InvalidUrl;
     result.message = "not an http or https URL";
@@ -153,16 +208,18 @@ ExchangeResult HttpExchange::Start(const ExchangeRequest& request) {
   curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorText_.data());
   curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, KeepBody);
-  curl_easy_setopt(easy, CURLOPT_WRITEDATA, &pending_);
+  curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
+  curl_easy_setopt(easy, CURLOPT_SOCKOPTFUNCTION, KeepSocket);
+  curl_easy_setopt(easy, CURLOPT_SOCKOPTDATA, this);
   curl_easy_setopt(easy, CURLOPT_VERBOSE, 1L);
   curl_easy_setopt(easy, CURLOPT_DEBUGFUNCTION, WatchForExcess);
   curl_easy_setopt(easy, CURLOPT_DEBUGDATA, &excess_);
   curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");  // keeps the cookie engine on
   curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, 60000L);
-  // No byte for the receive time-out ends the exchange.
-  curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME,
-                   static_cast<long>((ReceiveTimeoutMilliseconds() + 999) / 1000));
+  stall_ = StallWatch(ReceiveTimeoutMilliseconds());
+  curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, WatchForStall);
+  curl_easy_setopt(easy, CURLOPT_XFERINFODATA, &stall_);
   curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
   curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST,
                    (request.securityFlags & 0x1000) ? 0L : 2L);  // SECURITY_FLAG_IGNORE_CERT_CN_INVALID
@@ -218,6 +275,11 @@ void HttpExchange::Finish(int code) {
   Session& session = Session::Instance();
   done_ = true;
   code_ = code;
+  if (code == CURLE_ABORTED_BY_CALLBACK && stall_.timedOut) code_ = CURLE_OPERATION_TIMEDOUT;
+  curl_socket_t kept = CURL_SOCKET_BAD;
+  if (code == CURLE_OK && !secure_ && !excess_ &&
+      curl_easy_getinfo(session.easy, CURLINFO_ACTIVESOCKET, &kept) == CURLE_OK && ExcessWaiting(kept))
+    excess_ = true;
   curl_multi_remove_handle(session.multi, session.easy);
   active_ = false;
   if (session.owner == this) session.owner = nullptr;
@@ -231,6 +293,11 @@ ExchangeResult HttpExchange::Read(char* buffer, size_t size, size_t& read) {
   if (cancelled_) {
     result.kind = ExchangeResult::Kind::Cancelled;
     result.message = "another transfer took over the connection";
+    return result;
+  }
+  if (!active_ && !done_) {
+    result.kind = ExchangeResult::Kind::Other;
+    result.message = "no reply to read";
     return result;
   }
   while (!done_ && pending_.size() == pendingOffset_) Drive();
@@ -268,6 +335,7 @@ ExchangeResult HttpExchange::ResultOf(int code) const {
   ExchangeResult result;
   if (code == CURLE_OK) return result;
   result.message = errorText_.c_str();
+  if (code == CURLE_OPERATION_TIMEDOUT && stall_.timedOut) result.message = "no data within the receive time-out";
   if (result.message.empty()) result.message = curl_easy_strerror(static_cast<CURLcode>(code));
   if (tls_.clientCertificateRequested && !tls_.identity) {
     result.kind = Kind::ClientCertificateNeeded;

@@ -5,6 +5,7 @@
 // abandons the one before it, whose next read answers "cancelled".
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -72,8 +73,23 @@ class HttpExchange {
 
   class Session;
 
+  // The socket of the connection this exchange opened.
+  void SetSocket(int socket) { socket_ = socket; }
+
+  // Notices when no byte has come for the receive time-out.
+  struct StallWatch {
+    StallWatch() = default;
+    explicit StallWatch(uint32_t milliseconds);
+    bool Stalled(int64_t received);
+    uint32_t limit = 0;
+    int64_t lastReceived = -1;
+    std::chrono::steady_clock::time_point lastChange;
+    bool timedOut = false;
+  };
+
  private:
   friend class Session;
+  static size_t KeepBody(char* data, size_t size, size_t count, void* exchange);
   void Drive();
   void Finish(int code);
   ExchangeResult ResultOf(int code) const;
@@ -82,12 +98,16 @@ class HttpExchange {
   bool done_ = false;
   bool cancelled_ = false;
   bool excess_ = false;
+  bool secure_ = false;
+  StallWatch stall_;
   int code_ = 0;
   uint32_t status_ = 0;
   std::string contentType_;
   int64_t contentLength_ = -1;
   std::string pending_;  // received, not yet read
   size_t pendingOffset_ = 0;
+  int64_t received_ = 0;
+  int socket_ = -1;
   TlsPolicy tls_;
   std::string errorText_;
 };
