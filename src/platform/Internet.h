@@ -90,39 +90,39 @@ class InternetHandle {
 };
 
 // InternetOpenA(agent, INTERNET_OPEN_TYPE_PRECONFIG, NULL, NULL, 0).
-Win32Error InternetOpen(const std::string& agent, InternetHandle& session);
+Win32Error InetOpen(const std::string& agent, InternetHandle& session);
 
 // InternetConnectA(session, host, port, NULL, NULL, INTERNET_SERVICE_HTTP, 0, 0).
-Win32Error InternetConnect(const InternetHandle& session, const std::string& host, uint16_t port,
+Win32Error InetConnect(const InternetHandle& session, const std::string& host, uint16_t port,
                            InternetHandle& connection);
 
 // HttpOpenRequestA(connection, verb, resource, NULL (HTTP/1.1), "" referrer,
 // NULL accept types, flags, 0).
-Win32Error HttpOpenRequest(const InternetHandle& connection, const std::string& verb,
+Win32Error InetOpenRequest(const InternetHandle& connection, const std::string& verb,
                            const std::string& resource, uint32_t flags, InternetHandle& request);
 
 // HttpSendRequestA(request, NULL, 0, NULL, 0).
-Win32Error HttpSendRequest(const InternetHandle& request);
+Win32Error InetSendRequest(const InternetHandle& request);
 
 // HttpQueryInfoA(HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER) into four bytes.
-Win32Error HttpQueryStatusCode(const InternetHandle& request, uint32_t& status);
+Win32Error InetQueryStatusCode(const InternetHandle& request, uint32_t& status);
 
 // InternetReadFile: read is 0 at the end of the reply.
-Win32Error InternetReadFile(const InternetHandle& request, void* buffer, uint32_t size,
+Win32Error InetReadFile(const InternetHandle& request, void* buffer, uint32_t size,
                             uint32_t& read);
 
 // InternetSetOptionA with a text (its length without the terminator) or a
 // 32-bit number.
-Win32Error InternetSetOptionText(const InternetHandle& handle, uint32_t option,
+Win32Error InetSetOptionText(const InternetHandle& handle, uint32_t option,
                                  const std::string& text);
-Win32Error InternetSetOptionNumber(const InternetHandle& handle, uint32_t option, uint32_t value);
+Win32Error InetSetOptionNumber(const InternetHandle& handle, uint32_t option, uint32_t value);
 
 // InternetSetOptionA(INTERNET_OPTION_CLIENT_CERT_CONTEXT) with the context.
-Win32Error InternetSetClientCertificate(const InternetHandle& request,
+Win32Error InetSetClientCertificate(const InternetHandle& request,
                                         const CertificateContext& certificate);
 
 // InternetQueryOptionA of a text option into a buffer of bufferSize bytes.
-Win32Error InternetQueryOptionText(const InternetHandle& handle, uint32_t option,
+Win32Error InetQueryOptionText(const InternetHandle& handle, uint32_t option,
                                    size_t bufferSize, std::string& text);
 
 struct UrlComponents {
@@ -133,12 +133,12 @@ struct UrlComponents {
 
 // InternetCrackUrlA(url, 0, 0, ...) with a host buffer of hostBufferSize
 // characters; the port is the scheme's default when the URL names none.
-Win32Error InternetCrackUrl(const std::string& url, size_t hostBufferSize, UrlComponents& parts);
+Win32Error InetCrackUrl(const std::string& url, size_t hostBufferSize, UrlComponents& parts);
 
 // InternetGetCookieExA(url, NULL, buffer, &length, flags, NULL): the cookies
 // the session holds for url as "name=value; name=value", length as the call
 // sets it. ERROR_NO_MORE_ITEMS when there is none.
-Win32Error InternetGetCookieEx(const std::string& url, uint32_t flags, char* buffer,
+Win32Error InetGetCookieEx(const std::string& url, uint32_t flags, char* buffer,
                                uint32_t& length);
 
 }  // namespace platform

@@ -53,14 +53,14 @@ void WinInetConnection::SetWebCredentials(const std::string& user, const std::st
 bool WinInetConnection::ConnectToServer() {
   static const char kLocation[] = "WinInetConnection::ConnectToServer";
   Log().Info(kLocation, Format("Connecting to server:%s", host_.c_str()));
-  if (Win32Error error = platform::InternetOpen(agent_, session_)) {
+  if (Win32Error error = platform::InetOpen(agent_, session_)) {
     lastError_ = error;
     Log().Warning(kLocation, Format("InternetOpen, error code : %ld", error));
     return false;
   }
   Log().Info(kLocation, "InternetOpen success");
   Log().Info(kLocation, Format("InternetConnect. Host:%s port:%d", host_.c_str(), port_));
-  if (Win32Error error = platform::InternetConnect(session_, host_, port_, connection_)) {
+  if (Win32Error error = platform::InetConnect(session_, host_, port_, connection_)) {
     lastError_ = error;
     Log().Warning(kLocation, Format("InternetConnect, error code : %ld", error));
     return false;
@@ -86,13 +86,13 @@ namespace {
 bool SetCredentialPair(const platform::InternetHandle& connection, uint32_t userOption,
                        const std::string& user, uint32_t passwordOption, const std::string& password,
                        const char* location, Win32Error& lastError) {
-  if (Win32Error error = platform::InternetSetOptionText(connection, userOption, user)) {
+  if (Win32Error error = platform::InetSetOptionText(connection, userOption, user)) {
     lastError = error;
     Log().Error(location, Format("InternetSetOption, error code : %ld", error));
     return false;
   }
   Log().Info(location, "username set");
-  if (Win32Error error = platform::InternetSetOptionText(connection, passwordOption, password)) {
+  if (Win32Error error = platform::InetSetOptionText(connection, passwordOption, password)) {
     lastError = error;
     Log().Error(location, Format("InternetSetOption, error code : %ld", error));
     return false;
@@ -134,7 +134,7 @@ bool WinInetConnection::SendRequest(const std::string& verb, const std::string& 
     request_.Close();
     Log().Info(kLocation, "Previous HTTP request closed");
   }
-  if (Win32Error error = platform::HttpOpenRequest(connection_, verb, resource, requestFlags_, request_)) {
+  if (Win32Error error = platform::InetOpenRequest(connection_, verb, resource, requestFlags_, request_)) {
     lastError_ = error;
     Log().Warning(kLocation, Format("HttpOpenRequest, error code : %ld", error));
     return false;
@@ -144,7 +144,7 @@ bool WinInetConnection::SendRequest(const std::string& verb, const std::string& 
 
   for (int attempt = 0; attempt < 2; ++attempt) {
     Log().Info(kLocation, "HttpSendRequest. Sending request.");
-    const Win32Error error = platform::HttpSendRequest(request_);
+    const Win32Error error = platform::InetSendRequest(request_);
     if (error == platform::kErrorSuccess) {
       Log().Info(kLocation, "HttpSendRequest success");
       break;
@@ -167,7 +167,7 @@ bool WinInetConnection::SendRequest(const std::string& verb, const std::string& 
 
   Log().Info(kLocation, "Query request result");
   uint32_t code = 0;
-  if (Win32Error error = platform::HttpQueryStatusCode(request_, code)) {
+  if (Win32Error error = platform::InetQueryStatusCode(request_, code)) {
     lastError_ = error;
     Log().Error(kLocation, Format("HttpQueryInfo, error code : %ld", error));
     return false;
@@ -194,7 +194,7 @@ bool WinInetConnection::UpdateSecurityOptionsForRequest() {
   if (certificateErrorMask_ & 0x8) requestFlags_ |= platform::kSecurityFlagIgnoreWrongUsage;
   requestFlags_ |= platform::kSecurityFlagIgnoreRevocation;
   if (Win32Error error =
-          platform::InternetSetOptionNumber(request_, platform::kInternetOptionSecurityFlags, requestFlags_)) {
+          platform::InetSetOptionNumber(request_, platform::kInternetOptionSecurityFlags, requestFlags_)) {
     lastError_ = error;
     Log().Error(kLocation,
                 Format("InternetSetOption, update secure flags for current request failed with error code : %ld",
@@ -210,7 +210,7 @@ bool WinInetConnection::AddClientCertificateToRequest() {
   try {
     if (!clientCertificate_ || !clientCertificate_->IsValid()) return true;
     Log().Info(kLocation, "Adding client certificate to connection");
-    if (Win32Error error = platform::InternetSetClientCertificate(request_, *clientCertificate_)) {
+    if (Win32Error error = platform::InetSetClientCertificate(request_, *clientCertificate_)) {
       lastError_ = error;
       Log().Error(kLocation, Format("Unable to add client certificate to connection, error code : %ld", error));
       return false;
@@ -242,7 +242,7 @@ bool WinInetConnection::DownloadRequest(const std::string& localPath) {
   unsigned long long total = 0;
   for (;;) {
     uint32_t read = 0;
-    if (Win32Error error = platform::InternetReadFile(request_, buffer.data(),
+    if (Win32Error error = platform::InetReadFile(request_, buffer.data(),
                                                       static_cast<uint32_t>(buffer.size()), read)) {
       lastError_ = error;
       Log().Error(kLocation, Format("InternetReadFile returned with error: %ld.", error));
@@ -272,7 +272,7 @@ bool WinInetConnection::QueryInternetOptionsForCredentials(std::string& user, st
   try {
     Log().Info(kLocation, "Query INTERNET_OPTION_USERNAME");
     std::string text;
-    if (Win32Error error = platform::InternetQueryOptionText(request_, platform::kInternetOptionUsername,
+    if (Win32Error error = platform::InetQueryOptionText(request_, platform::kInternetOptionUsername,
                                                              kCredentialBufferSize, text)) {
       lastError_ = error;
       Log().Error(kLocation, Format("INTERNET_OPTION_USERNAME, error code : %ld", error));
@@ -284,7 +284,7 @@ bool WinInetConnection::QueryInternetOptionsForCredentials(std::string& user, st
     }
     Log().Info(kLocation, "Query INTERNET_OPTION_PASSWORD");
     text.clear();
-    if (Win32Error error = platform::InternetQueryOptionText(request_, platform::kInternetOptionPassword,
+    if (Win32Error error = platform::InetQueryOptionText(request_, platform::kInternetOptionPassword,
                                                              kCredentialBufferSize, text)) {
       lastError_ = error;
       Log().Error(kLocation, Format("INTERNET_OPTION_PASSWORD, error code : %ld", error));

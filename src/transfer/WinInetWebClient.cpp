@@ -67,7 +67,7 @@ bool WinInetWebClient::TrySetClientCertificate(const std::string& serialNumberHe
 
 bool WinInetWebClient::ServesUrl(const WinInetConnection& connection, const std::string& url) const {
   platform::UrlComponents parts;
-  return platform::InternetCrackUrl(url, kHostBufferSize, parts) == platform::kErrorSuccess &&
+  return platform::InetCrackUrl(url, kHostBufferSize, parts) == platform::kErrorSuccess &&
          EqualsNoCase(parts.host, connection.Host()) && parts.port == connection.Port() &&
          parts.scheme == connection.Scheme();
 }
@@ -109,7 +109,7 @@ bool WinInetWebClient::TryGetHostInfo(const std::string& url, std::string& host,
   static const char kLocation[] = "WinInetWebClient::TryGetHostInfo";
   Log().Info(kLocation, Format("Geting host and port information from URL: %s", url.c_str()));
   platform::UrlComponents parts;
-  if (platform::Win32Error error = platform::InternetCrackUrl(url, kHostBufferSize, parts)) {
+  if (platform::Win32Error error = platform::InetCrackUrl(url, kHostBufferSize, parts)) {
     Log().Error(kLocation, Format("InternetCrackUrl returned with error: %ld. Provided URL: %s", error, url.c_str()));
     return false;
   }
@@ -213,7 +213,7 @@ bool WinInetWebClient::TryGetCookies(const std::string& url, char* buffer, uint3
   }
   const std::string cookieUrl = JoinUrl(url, "start_a.js");
   const platform::Win32Error error =
-      platform::InternetGetCookieEx(cookieUrl, platform::kInternetCookieHttpOnly, buffer, length);
+      platform::InetGetCookieEx(cookieUrl, platform::kInternetCookieHttpOnly, buffer, length);
   if (error == platform::kErrorSuccess) {
     Log().Info(kLocation, Format("InternetGetCookieEx for %s. Data length %u", cookieUrl.c_str(), length));
   } else {

@@ -110,14 +110,14 @@ bool InternetHandle::IsOpen() const { return impl_ != nullptr; }
 void InternetHandle::Close() { impl_.reset(); }
 void InternetHandle::Reset(std::unique_ptr<Impl> impl) { impl_ = std::move(impl); }
 
-Win32Error InternetOpen(const std::string& agent, InternetHandle& session) {
+Win32Error InetOpen(const std::string& agent, InternetHandle& session) {
   auto handle = std::make_unique<SessionHandle>();
   handle->agent = agent;
   session.Reset(std::move(handle));
   return kErrorSuccess;
 }
 
-Win32Error InternetConnect(const InternetHandle& session, const std::string& host, uint16_t port,
+Win32Error InetConnect(const InternetHandle& session, const std::string& host, uint16_t port,
                            InternetHandle& connection) {
   const SessionHandle* owner = As<SessionHandle>(session);
   if (!owner) return kErrorInvalidHandle;
@@ -130,7 +130,7 @@ Win32Error InternetConnect(const InternetHandle& session, const std::string& hos
   return kErrorSuccess;
 }
 
-Win32Error HttpOpenRequest(const InternetHandle& connection, const std::string& verb,
+Win32Error InetOpenRequest(const InternetHandle& connection, const std::string& verb,
                            const std::string& resource, uint32_t flags, InternetHandle& request) {
   const ConnectionHandle* owner = As<ConnectionHandle>(connection);
   if (!owner) return kErrorInvalidHandle;
@@ -146,7 +146,7 @@ Win32Error HttpOpenRequest(const InternetHandle& connection, const std::string& 
   return kErrorSuccess;
 }
 
-Win32Error HttpSendRequest(const InternetHandle& handle) {
+Win32Error InetSendRequest(const InternetHandle& handle) {
   RequestHandle* request = As<RequestHandle>(handle);
   if (!request) return kErrorInvalidHandle;
   const ConnectionSettings& connection = *request->connection;
@@ -169,7 +169,7 @@ Win32Error HttpSendRequest(const InternetHandle& handle) {
   return error;
 }
 
-Win32Error HttpQueryStatusCode(const InternetHandle& handle, uint32_t& status) {
+Win32Error InetQueryStatusCode(const InternetHandle& handle, uint32_t& status) {
   RequestHandle* request = As<RequestHandle>(handle);
   if (!request) return kErrorInvalidHandle;
   if (!request->sent || request->exchange.Status() == 0) return kErrorHttpHeaderNotFound;
@@ -177,7 +177,7 @@ Win32Error HttpQueryStatusCode(const InternetHandle& handle, uint32_t& status) {
   return kErrorSuccess;
 }
 
-Win32Error InternetReadFile(const InternetHandle& handle, void* buffer, uint32_t size,
+Win32Error InetReadFile(const InternetHandle& handle, void* buffer, uint32_t size,
                             uint32_t& read) {
   read = 0;
   RequestHandle* request = As<RequestHandle>(handle);
@@ -189,7 +189,7 @@ Win32Error InternetReadFile(const InternetHandle& handle, void* buffer, uint32_t
   return error;
 }
 
-Win32Error InternetSetOptionText(const InternetHandle& handle, uint32_t option,
+Win32Error InetSetOptionText(const InternetHandle& handle, uint32_t option,
                                  const std::string& text) {
   if (RequestHandle* request = As<RequestHandle>(handle)) {
     std::unique_ptr<std::string>* slot = CredentialOf(*request, option);
@@ -206,7 +206,7 @@ Win32Error InternetSetOptionText(const InternetHandle& handle, uint32_t option,
   return handle.IsOpen() ? kErrorInternetIncorrectHandleType : kErrorInvalidHandle;
 }
 
-Win32Error InternetSetOptionNumber(const InternetHandle& handle, uint32_t option, uint32_t value) {
+Win32Error InetSetOptionNumber(const InternetHandle& handle, uint32_t option, uint32_t value) {
   RequestHandle* request = As<RequestHandle>(handle);
   if (!request) return handle.IsOpen() ? kErrorInternetIncorrectHandleType : kErrorInvalidHandle;
   if (option != kInternetOptionSecurityFlags) return kErrorInternetInvalidOption;
@@ -217,7 +217,7 @@ Win32Error InternetSetOptionNumber(const InternetHandle& handle, uint32_t option
   return kErrorSuccess;
 }
 
-Win32Error InternetSetClientCertificate(const InternetHandle& handle,
+Win32Error InetSetClientCertificate(const InternetHandle& handle,
                                         const CertificateContext& certificate) {
   RequestHandle* request = As<RequestHandle>(handle);
   if (!request) return handle.IsOpen() ? kErrorInternetIncorrectHandleType : kErrorInvalidHandle;
@@ -226,7 +226,7 @@ Win32Error InternetSetClientCertificate(const InternetHandle& handle,
   return kErrorSuccess;
 }
 
-Win32Error InternetQueryOptionText(const InternetHandle& handle, uint32_t option,
+Win32Error InetQueryOptionText(const InternetHandle& handle, uint32_t option,
                                    size_t bufferSize, std::string& text) {
   std::string value;
   if (RequestHandle* request = As<RequestHandle>(handle)) {
@@ -244,7 +244,7 @@ Win32Error InternetQueryOptionText(const InternetHandle& handle, uint32_t option
   return kErrorSuccess;
 }
 
-Win32Error InternetCrackUrl(const std::string& url, size_t hostBufferSize, UrlComponents& parts) {
+Win32Error InetCrackUrl(const std::string& url, size_t hostBufferSize, UrlComponents& parts) {
   const size_t schemeEnd = url.find("://");
   if (schemeEnd == std::string::npos || schemeEnd == 0) return kErrorInternetUnrecognizedScheme;
   const std::string scheme = url.substr(0, schemeEnd);
@@ -291,7 +291,7 @@ Win32Error InternetCrackUrl(const std::string& url, size_t hostBufferSize, UrlCo
   return kErrorSuccess;
 }
 
-Win32Error InternetGetCookieEx(const std::string& url, uint32_t flags, char* buffer,
+Win32Error InetGetCookieEx(const std::string& url, uint32_t flags, char* buffer,
                                uint32_t& length) {
   const std::string cookies = posix::SessionCookies(url, (flags & kInternetCookieHttpOnly) != 0);
   if (cookies.empty()) {

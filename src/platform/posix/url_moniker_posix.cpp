@@ -179,7 +179,7 @@ class MonikerTransfer {
 HResult DownloadUrlToFile(const std::string& url, const std::string& localPath,
                           BindStatusCallback& callback) {
   UrlComponents parts;
-  if (url.size() > kMaxUrlLength || InternetCrackUrl(url, kMaxUrlLength, parts) != kErrorSuccess ||
+  if (url.size() > kMaxUrlLength || InetCrackUrl(url, kMaxUrlLength, parts) != kErrorSuccess ||
       (parts.scheme != kInternetSchemeHttp && parts.scheme != kInternetSchemeHttps))
     return kInetEInvalidUrl;
 
