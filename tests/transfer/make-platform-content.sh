@@ -13,6 +13,7 @@ class_id=${VARNIK_TEST_CLASS_ID:-7A1C3E52-9B4D-4F60-8E21-5D3C0B9A6F17}
 
 rm -rf "$out"
 mkdir -p "$out/wnbin/components" "$out/wnbin/unsigned" "$out/work"
+out=$(cd "$out" && pwd)
 work=$out/work
 
 # library NAME VERSION PAYLOAD_BYTES: a DLL with that file version and a
@@ -59,6 +60,8 @@ cp "$work/component.dll" "$out/wnbin/unsigned/component.dll"
 printf '[Setup]\r\nName=Transfer test\r\n' > "$work/setup.ini"
 (cd "$work" && gcab -c -z "$out/wnbin/components/package.cab" setup.ini)
 printf 'plain text\r\n' > "$out/wnbin/hello.txt"
+mkdir -p "$out/wnbin/private"
+printf 'private text\r\n' > "$out/wnbin/private/hello.txt"
 
 # Server replies: the start script names the class in upper case on a line
 # of its own; the cache version comes with blanks around it.
