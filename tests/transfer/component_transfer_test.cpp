@@ -127,11 +127,14 @@ TEST_F(ComponentTransferTest, BrokenRepliesAreReportedAndNeverPlaced) {
     ASSERT_EQ(platform::kSOk,
               dispatch_.Download(Record(faults + fault + "/components/component.dll", "component.dll", position++)));
     ASSERT_EQ(1u, host_.FailureTexts().size());
-#ifndef _WIN32
-    // Wine's WinInet keeps the first half of a reply that announced less
-    // than it sent, so there the signature check refuses it.
-    EXPECT_EQ(std::string("component.dll: ") + kCannotDownload, host_.FailureTexts()[0]);
+#ifdef _WIN32
+    // Wine's WinInet keeps the announced part of a reply that sent more, so
+    // there the signature check refuses what came.
+    const bool cannotDownload = std::string(fault) != "excess";
+#else
+    const bool cannotDownload = true;
 #endif
+    if (cannotDownload) EXPECT_EQ(std::string("component.dll: ") + kCannotDownload, host_.FailureTexts()[0]);
     EXPECT_FALSE(PathExists(Placed("component.dll")));
     EXPECT_FALSE(PathExists(TemporaryFile("component.dll")));
   }

@@ -3,6 +3,7 @@
 #include <wincrypt.h>
 #include <wininet.h>
 
+#include <cstdlib>
 #include <vector>
 
 #include "platform/Internet.h"
@@ -15,6 +16,10 @@ class InternetHandle::Impl {
   explicit Impl(HINTERNET handle) : handle(handle) {}
   ~Impl() { InternetCloseHandle(handle); }
   HINTERNET handle;
+  // Of a request's reply: the length it announced (-1: none, -2: not
+  // asked yet) and the bytes read so far.
+  long long announced = -2;
+  unsigned long long received = 0;
 };
 
 namespace {
@@ -56,6 +61,10 @@ Win32Error InetOpenRequest(const InternetHandle& connection, const std::string& 
 }
 
 Win32Error InetSendRequest(const InternetHandle& request) {
+  if (request.Get()) {
+    request.Get()->announced = -2;
+    request.Get()->received = 0;
+  }
   return HttpSendRequestA(HandleOf(request), nullptr, 0, nullptr, 0) ? kErrorSuccess : LastError();
 }
 
@@ -68,11 +77,27 @@ Win32Error InetQueryStatusCode(const InternetHandle& request, uint32_t& status) 
   return kErrorSuccess;
 }
 
+// A reply whose connection closed short of its announced length is not
+// the end of the file but a broken transfer.
 Win32Error InetReadFile(const InternetHandle& request, void* buffer, uint32_t size, uint32_t& read) {
+  InternetHandle::Impl* impl = request.Get();
+  if (impl && impl->announced == -2) {
+    char text[32] = {};
+    DWORD textSize = sizeof(text) - 1;
+    impl->announced = HttpQueryInfoA(impl->handle, HTTP_QUERY_CONTENT_LENGTH, text, &textSize, nullptr)
+                          ? std::strtoll(text, nullptr, 10)
+                          : -1;
+  }
   DWORD got = 0;
   const BOOL ok = InternetReadFile(HandleOf(request), buffer, size, &got);
   read = got;
-  return ok ? kErrorSuccess : LastError();
+  if (!ok) return LastError();
+  if (impl) {
+    impl->received += got;
+    if (got == 0 && impl->announced >= 0 && impl->received < static_cast<unsigned long long>(impl->announced))
+      return ERROR_INTERNET_CONNECTION_ABORTED;
+  }
+  return kErrorSuccess;
 }
 
 Win32Error InetSetOptionText(const InternetHandle& handle, uint32_t option, const std::string& text) {

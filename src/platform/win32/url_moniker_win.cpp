@@ -1,13 +1,16 @@
 // URLDownloadToFileA with a COM object in front of the portable callback.
 // Besides IBindStatusCallback, IHttpSecurity and IAuthenticate it answers
-// IHttpNegotiate, through which the service hands over the reply's status:
-// the service itself returns S_OK for an error page and saves it, so a
-// status other than 200 is turned into a failure here and the file removed.
+// IHttpNegotiate, through which the service hands over the reply's status
+// and headers. The service may return S_OK for an error page, and for a
+// body that broke off short of its announced length; both are turned into
+// failures here and the file removed.
 #include <windows.h>
 #include <urlmon.h>
 #include <wininet.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -55,6 +58,8 @@ class CallbackAdapter final : public IBindStatusCallback,
 
   // The reply's status, 0 while none came.
   DWORD Status() const { return status_; }
+  // The length the reply announced, -1 when it announced none.
+  long long AnnouncedLength() const { return announcedLength_; }
 
   // IUnknown
   STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
@@ -136,9 +141,10 @@ class CallbackAdapter final : public IBindStatusCallback,
     if (additionalHeaders) *additionalHeaders = nullptr;
     return S_OK;
   }
-  STDMETHODIMP OnResponse(DWORD status, LPCWSTR, LPCWSTR, LPWSTR* additionalHeaders) override {
+  STDMETHODIMP OnResponse(DWORD status, LPCWSTR headers, LPCWSTR, LPWSTR* additionalHeaders) override {
     if (additionalHeaders) *additionalHeaders = nullptr;
     status_ = status;
+    announcedLength_ = ContentLengthOf(Narrow(headers));
     return S_OK;
   }
 
@@ -172,7 +178,27 @@ class CallbackAdapter final : public IBindStatusCallback,
 
   virtual ~CallbackAdapter() = default;
 
+  // The Content-Length header of raw headers (lines ending in CR LF).
+  static long long ContentLengthOf(const std::string& headers) {
+    static const char kName[] = "content-length:";
+    size_t start = 0;
+    while (start < headers.size()) {
+      size_t end = headers.find('\n', start);
+      if (end == std::string::npos) end = headers.size();
+      const std::string line = headers.substr(start, end - start);
+      start = end + 1;
+      if (line.size() <= sizeof(kName) - 1 || _strnicmp(line.c_str(), kName, sizeof(kName) - 1) != 0) continue;
+      const char* digits = line.c_str() + sizeof(kName) - 1;
+      while (*digits == ' ' || *digits == '\t') ++digits;
+      char* stop = nullptr;
+      const long long length = std::strtoll(digits, &stop, 10);
+      return stop != digits && length >= 0 ? length : -1;
+    }
+    return -1;
+  }
+
   BindStatusCallback& callback_;
+  long long announcedLength_ = -1;
   std::atomic<ULONG> references_{1};
   std::shared_ptr<BindingAdapter> binding_;
   DWORD status_ = 0;
@@ -184,6 +210,11 @@ HResult DownloadUrlToFile(const std::string& url, const std::string& localPath, 
   CallbackAdapter* adapter = new CallbackAdapter(callback);
   HResult result = URLDownloadToFileA(nullptr, url.c_str(), localPath.c_str(), 0, adapter);
   if (SUCCEEDED(result) && adapter->Status()) result = HResultForHttpStatus(adapter->Status());
+  WIN32_FILE_ATTRIBUTE_DATA file;
+  if (SUCCEEDED(result) && adapter->AnnouncedLength() >= 0 &&
+      (!GetFileAttributesExA(localPath.c_str(), GetFileExInfoStandard, &file) ||
+       ((static_cast<long long>(file.nFileSizeHigh) << 32) | file.nFileSizeLow) != adapter->AnnouncedLength()))
+    result = INET_E_DOWNLOAD_FAILURE;
   adapter->Release();
   // Nothing of a failed transfer stays behind: no partial file, no error page.
   if (result != S_OK) DeleteFileA(localPath.c_str());
