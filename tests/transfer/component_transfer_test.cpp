@@ -134,7 +134,9 @@ TEST_F(ComponentTransferTest, BrokenRepliesAreReportedAndNeverPlaced) {
 #else
     const bool cannotDownload = true;
 #endif
-    if (cannotDownload) EXPECT_EQ(std::string("component.dll: ") + kCannotDownload, host_.FailureTexts()[0]);
+    if (cannotDownload) {
+      EXPECT_EQ(std::string("component.dll: ") + kCannotDownload, host_.FailureTexts()[0]);
+    }
     EXPECT_FALSE(PathExists(Placed("component.dll")));
     EXPECT_FALSE(PathExists(TemporaryFile("component.dll")));
   }
