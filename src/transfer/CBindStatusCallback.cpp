@@ -68,7 +68,7 @@ CBindStatusCallback<Owner>::CBindStatusCallback(const CDataStructure& record, Ow
 template <class Owner>
 void CBindStatusCallback<Owner>::StartSyncDownload() {
   std::string folder;
-  if (!platform::QueryTempFolder(folder)) {
+  if (!owner_.TemporaryFolder(folder)) {
     // Without a temporary folder the component cannot be fetched; say so
     // rather than pass over it in silence.
     Log().Error(kStartLocation, "No temporary folder to download into");
@@ -210,3 +210,5 @@ HResult CBindStatusCallback<Owner>::Authenticate(platform::AuthenticationAnswer&
 template class CBindStatusCallback<TransferHost>;
 
 }  // namespace NVarnik
+
+bool TransferHost::TemporaryFolder(std::string& folder) { return platform::QueryTempFolder(folder); }

@@ -49,4 +49,6 @@ class TransferHost {
   virtual void ExpandPathMacros(std::string& path) = 0;
   virtual TransferProgress& Progress() = 0;
   virtual TransferEvents& Events() = 0;
+  // GetTempPathA; false when the system has no temporary folder to give.
+  virtual bool TemporaryFolder(std::string& folder);
 };

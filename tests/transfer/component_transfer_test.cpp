@@ -142,6 +142,18 @@ TEST_F(ComponentTransferTest, BrokenRepliesAreReportedAndNeverPlaced) {
   }
 }
 
+// Without a temporary folder the component is reported, not passed over.
+TEST_F(ComponentTransferTest, NoTemporaryFolderIsReported) {
+  struct NoTemporaryFolder : TestTransferHost {
+    using TestTransferHost::TestTransferHost;
+    bool TemporaryFolder(std::string&) override { return false; }
+  } host(host_.deploymentFolder);
+  DownloadDispatch dispatch(host);
+  ASSERT_EQ(platform::kSOk, dispatch.Download(Record(host.serverRoot + "/components/component.dll", "component.dll", 4)));
+  EXPECT_EQ(std::vector<std::string>{std::string("component.dll: ") + kCannotDownload}, host.FailureTexts());
+  EXPECT_EQ(std::vector<int32_t>{4}, host.progress.finished);
+}
+
 // The thread's window messages are served while a component downloads.
 TEST_F(ComponentTransferTest, ServesWindowMessagesDuringTheTransfer) {
   int served = 0;

@@ -8,6 +8,7 @@
 
 #include "platform_fixture.h"
 #include "test_files.h"
+#include "transfer/CSimpleBindStatusCallback.h"
 #include "transfer/DownloadDispatch.h"
 
 namespace {
@@ -76,6 +77,18 @@ TEST_F(DownloadFileTest, ErrorRepliesFailAndLeaveNothingBehind) {
                           "HTTP status differs from OK. Transaction failed. HTTP status code: 404"));
   EXPECT_TRUE(LoggedStart("WARNING", "WinInetConnection::SendRequest",
                           "HTTP status differs from OK. Transaction failed. HTTP status code: 500"));
+}
+
+// The moniker itself leaves nothing of a reply that broke off.
+TEST_F(DownloadFileTest, ABrokenReplyLeavesNoFile) {
+  const std::string target = Scratch("broken.dll");
+  for (const char* fault : {"truncated", "dropped"}) {
+    CSimpleBindStatusCallback callback;
+    const std::string url = PlatformVariable("VARNIK_PLATFORM_FAULTS") + "/wnbin/" + fault + "/components/component.dll";
+    EXPECT_LT(platform::DownloadUrlToFile(url, target, callback), 0) << fault;
+    EXPECT_FALSE(PathExists(target)) << fault;
+    EXPECT_FALSE(callback.HoldsBinding()) << fault;
+  }
 }
 
 TEST_F(DownloadFileTest, UnreachableServersAndBadUrlsFailWithAReason) {
