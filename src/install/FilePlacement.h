@@ -1,5 +1,6 @@
-// Places a downloaded component file at its destination. The new file is
-// copied beside the destination and then renamed over it in one step, so the
+// Places a downloaded component file at its destination. The new file
+// replaces the old one in one rename (on Windows a copy made beside the
+// destination, so it takes the destination folder's permissions), so the
 // destination holds the complete old file or the complete new one at every
 // moment, whatever fails on the way. A library or program that cannot be
 // replaced (it is loaded) counts as placed when the file already there has

@@ -64,10 +64,15 @@ FILE* OpenStdioFile(const std::string& path, const char* mode);
 // as fopen does, the user's own folders already being private.
 FILE* OpenPrivateStdioFile(const std::string& path, const char* mode);
 
-// MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING |
-// MOVEFILE_WRITE_THROUGH): one rename on the same volume, so the target holds
-// the old file or the new one at every moment. A target in use (win32), or
-// one that cannot be replaced, gives the error that stopped it.
-Win32Error MoveFileReplacing(const std::string& source, const std::string& target);
+// Puts the file at source in place of target in one step, so that target
+// holds the old file or the new one at every moment; on success source is
+// gone. The file gets what a new file at target would get. win32: a moved
+// file keeps the permissions of the folder it came from, so source is
+// copied beside target (CopyFileA) and the copy renamed over it (MoveFileExA
+// with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH). posix: source is
+// renamed over target, or copied beside it first when the two lie on
+// different file systems. A target in use (win32), or one that cannot be
+// replaced, gives the error that stopped it and is left as it was.
+Win32Error PlaceFileReplacing(const std::string& source, const std::string& target);
 
 }  // namespace platform

@@ -51,4 +51,7 @@ class TransferHost {
   virtual TransferEvents& Events() = 0;
   // GetTempPathA; false when the system has no temporary folder to give.
   virtual bool TemporaryFolder(std::string& folder);
+  // The control always checks the signature of a component; only a host
+  // that measures the transfer alone (the benchmark) leaves it out.
+  virtual bool ChecksSignatures() const { return true; }
 };

@@ -3,10 +3,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "infra/StringHelpers.h"
@@ -152,15 +154,25 @@ FILE* OpenPrivateStdioFile(const std::string& path, const char* mode) {
   return file;
 }
 
-Win32Error MoveFileReplacing(const std::string& source, const std::string& target) {
+Win32Error PlaceFileReplacing(const std::string& source, const std::string& target) {
   const std::string from = posix::HostPath(source);
   const std::string to = posix::HostPath(target);
   struct stat info;
   // rename() would put a file in place of an empty folder; Windows refuses.
   if (stat(to.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return kErrorAccessDenied;
   if (rename(from.c_str(), to.c_str()) == 0) return kErrorSuccess;
-  if (errno == EXDEV) return kErrorNotSameDevice;
-  return FromErrno(errno);
+  if (errno != EXDEV) return FromErrno(errno);
+  static std::atomic<unsigned> placements{0};
+  const std::string beside = to + "." + std::to_string(getpid()) + "-" + std::to_string(++placements) + ".new";
+  std::error_code error;
+  if (!std::filesystem::copy_file(from, beside, std::filesystem::copy_options::overwrite_existing, error) ||
+      rename(beside.c_str(), to.c_str()) != 0) {
+    const int cause = error ? error.value() : errno;
+    unlink(beside.c_str());
+    return FromErrno(cause);
+  }
+  unlink(from.c_str());
+  return kErrorSuccess;
 }
 
 }  // namespace platform

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <ctime>
+#include <map>
 #include <mutex>
 #include <vector>
 
@@ -13,8 +14,11 @@
 
 namespace platform::posix {
 
-// The process's one easy handle, driven through one multi handle so its
-// connections outlive each exchange.
+// The process's one easy handle. It is driven through a multi handle whose
+// connection cache keeps connections open between exchanges: one multi
+// handle for each way of judging a server's certificate, so a connection
+// made with relaxed checks, or with a client certificate, never serves a
+// request that asked for stricter ones.
 class HttpExchange::Session {
  public:
   static Session& Instance() {
@@ -22,8 +26,16 @@ class HttpExchange::Session {
     return session;
   }
 
+  CURLM* MultiFor(uint32_t securityFlags, const ClientIdentity* identity) {
+    const auto key = std::make_pair(securityFlags, identity);
+    auto found = multis.find(key);
+    if (found == multis.end()) found = multis.emplace(key, curl_multi_init()).first;
+    return found->second;
+  }
+
   std::recursive_mutex lock;
   CURL* easy = nullptr;
+  // The multi handle the easy handle is in while an exchange runs.
   CURLM* multi = nullptr;
   HttpExchange* owner = nullptr;
 
@@ -31,13 +43,14 @@ class HttpExchange::Session {
   Session() {
     curl_global_init(CURL_GLOBAL_DEFAULT);
     easy = curl_easy_init();
-    multi = curl_multi_init();
   }
   ~Session() {
     if (owner) owner->Abandon();
     curl_easy_cleanup(easy);
-    curl_multi_cleanup(multi);
+    for (auto& entry : multis) curl_multi_cleanup(entry.second);
   }
+
+  std::map<std::pair<uint32_t, const ClientIdentity*>, CURLM*> multis;
 };
 
 // The socket of a new connection, for the check above; a reused one is
@@ -83,7 +96,14 @@ static bool ExcessWaiting(curl_socket_t socket) {
 
 size_t HttpExchange::KeepBody(char* data, size_t size, size_t count, void* exchange) {
   auto* self = static_cast<HttpExchange*>(exchange);
-  self->pending_.append(data, size * count);
+  if (self->sink_) {
+    long status = 0;
+    curl_easy_getinfo(Session::Instance().easy, CURLINFO_RESPONSE_CODE, &status);
+    // Only the body of the file itself is handed on; an error page is not.
+    if (status == 200 && !self->sink_(data, size * count)) return 0;
+  } else {
+    self->pending_.append(data, size * count);
+  }
   self->received_ += static_cast<int64_t>(size * count);
   curl_off_t announced = -1;
 
@@ -167,6 +187,18 @@ HttpExchange::HttpExchange() = default;
 
 HttpExchange::~HttpExchange() { Abandon(); }
 
+ExchangeResult HttpExchange::Fetch(const ExchangeRequest& request, const BodySink& sink) {
+  sink_ = sink;
+  ExchangeResult result = Start(request);
+  sink_ = nullptr;
+  if (result.Ok() && excess_) {
+    result.kind = ExchangeResult::Kind::ExcessData;
+    result.message = "the server sent more than the length it announced";
+  }
+  if (result.Ok() && done_ && code_ != CURLE_OK) result = ResultOf(code_);
+  return result;
+}
+
 ExchangeResult HttpExchange::Start(const ExchangeRequest& request) {
   Session& session = Session::Instance();
   std::lock_guard<std::recursive_mutex> guard(session.lock);
@@ -229,14 +261,11 @@ ExchangeResult HttpExchange::Start(const ExchangeRequest& request) {
   curl_easy_setopt(easy, CURLOPT_SSL_SESSIONID_CACHE, 0L);
   curl_easy_setopt(easy, CURLOPT_SSL_CTX_FUNCTION, PrepareTls);
   curl_easy_setopt(easy, CURLOPT_SSL_CTX_DATA, &tls_);
-  if (request.securityFlags != 0) {
-    // A connection that skipped checks is never handed to a stricter request.
-    curl_easy_setopt(easy, CURLOPT_FRESH_CONNECT, 1L);
-    curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L);
-  }
   SetCredentials(easy, request);
   SetProxy(easy, parts);
 
+  // Plain HTTP has no certificate to judge: one cache serves all of it.
+  session.multi = secure_ ? session.MultiFor(request.securityFlags, request.identity.get()) : session.MultiFor(0, nullptr);
   if (curl_multi_add_handle(session.multi, easy) != CURLM_OK) {
     ExchangeResult result;
     result.kind = ExchangeResult::Kind::Other;
@@ -245,7 +274,7 @@ ExchangeResult HttpExchange::Start(const ExchangeRequest& request) {
   }
   session.owner = this;
   active_ = true;
-  while (!done_ && pending_.size() == pendingOffset_) Drive();
+  while (!done_ && (sink_ || pending_.size() == pendingOffset_)) Drive();
 
   long status = 0;
   curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
@@ -258,6 +287,20 @@ ExchangeResult HttpExchange::Start(const ExchangeRequest& request) {
   // A reply whose body breaks off is seen by the reads, as with WinInet.
   if (done_ && status_ != 0 && IsBodyError(code_)) return ExchangeResult();
   return ResultOf(code_);
+}
+
+std::string HttpExchange::ContentType() const {
+  if (!active_) return contentType_;
+  char* type = nullptr;
+  curl_easy_getinfo(Session::Instance().easy, CURLINFO_CONTENT_TYPE, &type);
+  return type ? type : "";
+}
+
+int64_t HttpExchange::ContentLength() const {
+  if (!active_) return contentLength_;
+  curl_off_t length = -1;
+  curl_easy_getinfo(Session::Instance().easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+  return length;
 }
 
 void HttpExchange::Drive() {

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -59,11 +60,18 @@ class HttpExchange {
   // begins or the exchange has ended.
   ExchangeResult Start(const ExchangeRequest& request);
 
-  // Of the final reply (after redirects): 0 when none came.
+  // Receives the body of an HTTP 200 reply as it arrives; false stops the
+  // exchange.
+  using BodySink = std::function<bool(const char* data, size_t size)>;
+  // The whole exchange at once, its body handed to sink (never buffered).
+  ExchangeResult Fetch(const ExchangeRequest& request, const BodySink& sink);
+
+  // Of the final reply (after redirects): 0 when none came. While an
+  // exchange runs they are those of the reply arriving.
   uint32_t Status() const { return status_; }
-  const std::string& ContentType() const { return contentType_; }
+  std::string ContentType() const;
   // -1 when the reply announced no length.
-  int64_t ContentLength() const { return contentLength_; }
+  int64_t ContentLength() const;
 
   // Up to size bytes of the body; read is 0 at its end.
   ExchangeResult Read(char* buffer, size_t size, size_t& read);
@@ -100,6 +108,7 @@ class HttpExchange {
   bool excess_ = false;
   bool secure_ = false;
   StallWatch stall_;
+  BodySink sink_;
   int code_ = 0;
   uint32_t status_ = 0;
   std::string contentType_;

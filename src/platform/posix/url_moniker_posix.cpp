@@ -22,7 +22,6 @@ constexpr char kMonikerAgent[] = "Mozilla/4.0 (compatible; MSIE 7.0; Windows NT 
 constexpr uint32_t kBindInfoSize = 84;
 // INTERNET_MAX_URL_LENGTH.
 constexpr size_t kMaxUrlLength = 2083;
-constexpr size_t kReadSize = 65536;
 
 class MonikerBinding : public Binding {
  public:
@@ -67,27 +66,37 @@ class MonikerTransfer {
     callback_.OnProgress(0, 0, kBindStatusFindingResource, host);
     callback_.OnProgress(0, 0, kBindStatusConnecting, host);
     callback_.OnProgress(0, 0, kBindStatusSendingRequest, "");
-    if (HResult result = SendUntilAnswered(); result != kSOk) return result;
+    if (HResult result = FetchUntilAnswered(); result != kSOk) return result;
     if (exchange_.Status() != 200) {
       error_ = "HTTP status " + std::to_string(exchange_.Status());
       return HResultForHttpStatus(exchange_.Status());
     }
-    callback_.OnProgress(0, 0, kBindStatusMimeTypeAvailable,
-                         exchange_.ContentType().empty() ? "application/octet-stream" : exchange_.ContentType());
-    return Receive();
+    // An empty file still is one.
+    if (!file_ && !Open()) return kEFail;
+    if (std::fclose(file_.release()) != 0) {
+      error_ = "cannot write " + localPath_;
+      return kEFail;
+    }
+    if (first_) callback_.OnProgress(0, ProgressMax(), kBindStatusBeginDownloadData, url_);
+    callback_.OnProgress(static_cast<uint32_t>(total_), ProgressMax() ? ProgressMax() : static_cast<uint32_t>(total_),
+                         kBindStatusEndDownloadData, url_);
+    return kSOk;
   }
 
   const std::string& Error() const { return error_; }
 
  private:
   // Sends the request again for each problem the callback clears and for
-  // the credentials it gives, once each.
-  HResult SendUntilAnswered() {
+  // the credentials it gives, once each. The body of the file is written as
+  // it arrives.
+  HResult FetchUntilAnswered() {
     bool webCredentialsGiven = false;
     bool proxyCredentialsGiven = false;
     for (;;) {
-      const ExchangeResult result = exchange_.Start(request_);
+      const ExchangeResult result =
+          exchange_.Fetch(request_, [this](const char* data, size_t size) { return Write(data, size); });
       if (binding_.aborted) return kEAbort;
+      if (written_ != kSOk) return written_;
       if (result.kind == ExchangeResult::Kind::Tls ||
           result.kind == ExchangeResult::Kind::ClientCertificateNeeded) {
         const bool certificateNeeded = result.kind == ExchangeResult::Kind::ClientCertificateNeeded;
@@ -122,47 +131,40 @@ class MonikerTransfer {
     }
   }
 
-  HResult Receive() {
-    UniqueStdioFile file(OpenStdioFile(localPath_, "wb"));
-    if (!file) {
-      error_ = "cannot create " + localPath_;
-      return kEFail;
-    }
+  bool Open() {
+    callback_.OnProgress(0, 0, kBindStatusMimeTypeAvailable,
+                         exchange_.ContentType().empty() ? "application/octet-stream" : exchange_.ContentType());
+    file_.reset(OpenStdioFile(localPath_, "wb"));
+    if (!file_) error_ = "cannot create " + localPath_;
+    return file_ != nullptr;
+  }
+
+  uint32_t ProgressMax() const {
     const int64_t length = exchange_.ContentLength();
-    const uint32_t progressMax = length > 0 && length <= 0xFFFFFFFFll ? static_cast<uint32_t>(length) : 0;
-    std::unique_ptr<char[]> buffer(new char[kReadSize]);
-    uint64_t total = 0;
-    bool first = true;
-    for (;;) {
-      size_t read = 0;
-      const ExchangeResult result = exchange_.Read(buffer.get(), kReadSize, read);
-      if (!result.Ok()) {
-        error_ = result.message;
-        return ResultOf(result);
-      }
-      if (read == 0) break;
-      if (std::fwrite(buffer.get(), 1, read, file.get()) != read) {
-        error_ = "cannot write " + localPath_;
-        return kEFail;
-      }
-      total += read;
-      const HResult answer = callback_.OnProgress(static_cast<uint32_t>(total), progressMax,
-                                                  first ? kBindStatusBeginDownloadData : kBindStatusDownloadingData,
-                                                  url_);
-      first = false;
-      if (answer < 0 || binding_.aborted) {
-        error_ = "the transfer was aborted";
-        return kEAbort;
-      }
+    return length > 0 && length <= 0xFFFFFFFFll ? static_cast<uint32_t>(length) : 0;
+  }
+
+  // One piece of the file's body; false stops the transfer.
+  bool Write(const char* data, size_t size) {
+    if (!file_ && !Open()) {
+      written_ = kEFail;
+      return false;
     }
-    if (std::fclose(file.release()) != 0) {
+    if (std::fwrite(data, 1, size, file_.get()) != size) {
       error_ = "cannot write " + localPath_;
-      return kEFail;
+      written_ = kEFail;
+      return false;
     }
-    if (first) callback_.OnProgress(0, progressMax, kBindStatusBeginDownloadData, url_);
-    callback_.OnProgress(static_cast<uint32_t>(total), progressMax ? progressMax : static_cast<uint32_t>(total),
-                         kBindStatusEndDownloadData, url_);
-    return kSOk;
+    total_ += size;
+    const HResult answer = callback_.OnProgress(static_cast<uint32_t>(total_), ProgressMax(),
+                                                first_ ? kBindStatusBeginDownloadData : kBindStatusDownloadingData, url_);
+    first_ = false;
+    if (answer < 0 || binding_.aborted) {
+      error_ = "the transfer was aborted";
+      written_ = kEAbort;
+      return false;
+    }
+    return true;
   }
 
   const std::string& url_;
@@ -171,6 +173,10 @@ class MonikerTransfer {
   MonikerBinding& binding_;
   posix::ExchangeRequest request_;
   posix::HttpExchange exchange_;
+  UniqueStdioFile file_;
+  uint64_t total_ = 0;
+  bool first_ = true;
+  HResult written_ = kSOk;
   std::string error_;
 };
 

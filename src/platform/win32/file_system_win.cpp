@@ -58,10 +58,19 @@ FILE* OpenPrivateStdioFile(const std::string& path, const char* mode) {
   return std::fopen(path.c_str(), mode);
 }
 
-Win32Error MoveFileReplacing(const std::string& source, const std::string& target) {
-  return MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
-             ? kErrorSuccess
-             : static_cast<Win32Error>(GetLastError());
+Win32Error PlaceFileReplacing(const std::string& source, const std::string& target) {
+  static LONG placements = 0;
+  char beside[MAX_PATH * 2];
+  wsprintfA(beside, "%.*s.%lu-%ld.new", MAX_PATH, target.c_str(), GetCurrentProcessId(),
+            InterlockedIncrement(&placements));
+  if (!CopyFileA(source.c_str(), beside, FALSE)) return static_cast<Win32Error>(GetLastError());
+  if (!MoveFileExA(beside, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const Win32Error error = static_cast<Win32Error>(GetLastError());
+    DeleteFileA(beside);
+    return error;
+  }
+  DeleteFileA(source.c_str());
+  return kErrorSuccess;
 }
 
 }  // namespace platform
