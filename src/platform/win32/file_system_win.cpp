@@ -60,13 +60,12 @@ FILE* OpenPrivateStdioFile(const std::string& path, const char* mode) {
 
 Win32Error PlaceFileReplacing(const std::string& source, const std::string& target) {
   static LONG placements = 0;
-  char beside[MAX_PATH * 2];
-  wsprintfA(beside, "%.*s.%lu-%ld.new", MAX_PATH, target.c_str(), GetCurrentProcessId(),
-            InterlockedIncrement(&placements));
-  if (!CopyFileA(source.c_str(), beside, FALSE)) return static_cast<Win32Error>(GetLastError());
-  if (!MoveFileExA(beside, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  const std::string beside = target + "." + std::to_string(GetCurrentProcessId()) + "-" +
+                             std::to_string(InterlockedIncrement(&placements)) + ".new";
+  if (!CopyFileA(source.c_str(), beside.c_str(), FALSE)) return static_cast<Win32Error>(GetLastError());
+  if (!MoveFileExA(beside.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     const Win32Error error = static_cast<Win32Error>(GetLastError());
-    DeleteFileA(beside);
+    DeleteFileA(beside.c_str());
     return error;
   }
   DeleteFileA(source.c_str());
