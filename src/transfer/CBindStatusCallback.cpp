@@ -9,7 +9,6 @@
 #include "integrity/CSignedCode.h"
 #include "platform/FileSystem.h"
 #include "platform/SystemFacts.h"
-#include "transfer/CSimpleBindStatusCallback.h"
 #include "transfer/WinInetWebClient.h"
 
 namespace NVarnik {
@@ -127,23 +126,6 @@ void CBindStatusCallback<Owner>::Finish(const std::string& fileName) {
 }
 
 template <class Owner>
-HResult CBindStatusCallback<Owner>::OnStartBinding(const std::shared_ptr<platform::Binding>& binding) {
-  binding_ = binding;
-  return platform::kSOk;
-}
-
-template <class Owner>
-HResult CBindStatusCallback<Owner>::GetPriority(int32_t* priority) {
-  if (priority) *priority = 0;
-  return platform::kSOk;
-}
-
-template <class Owner>
-HResult CBindStatusCallback<Owner>::OnLowResource() {
-  return platform::kSOk;
-}
-
-template <class Owner>
 HResult CBindStatusCallback<Owner>::OnProgress(uint32_t progress, uint32_t progressMax, uint32_t,
                                                const std::string&) {
   if (record_.alreadyPresent) return platform::kSOk;
@@ -158,27 +140,11 @@ HResult CBindStatusCallback<Owner>::OnProgress(uint32_t progress, uint32_t progr
 }
 
 template <class Owner>
-HResult CBindStatusCallback<Owner>::OnStopBinding(HResult result, const std::string&) {
-  binding_.reset();
-  return result;
-}
-
-template <class Owner>
 HResult CBindStatusCallback<Owner>::GetBindInfo(uint32_t* bindFlags, platform::BindInfo* info) {
   if (CSimpleBindStatusCallback::FillBindInfo(bindFlags, info)) return platform::kSOk;
   owner_.Failures().TraceError(record_.destination, "");
   platform::ShowMessageBox("GetBindInfo E_INVALIDARG", "");
   return platform::kEInvalidArg;
-}
-
-template <class Owner>
-HResult CBindStatusCallback<Owner>::OnDataAvailable() {
-  return platform::kENotImpl;
-}
-
-template <class Owner>
-HResult CBindStatusCallback<Owner>::OnObjectAvailable() {
-  return platform::kENotImpl;
 }
 
 template <class Owner>

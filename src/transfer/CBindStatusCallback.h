@@ -6,18 +6,20 @@
 // folder's "Downloaded.txt". Failures go to the failure trace.
 #pragma once
 
-#include <memory>
 #include <string>
 
 #include "platform/UrlMoniker.h"
 #include "session/CDataStructure.h"
+#include "transfer/CSimpleBindStatusCallback.h"
 #include "transfer/TransferHost.h"
 
 namespace NVarnik {
 
-// Owner is the control's side of the transfer (TransferHost).
+// Owner is the control's side of the transfer (TransferHost). The answers
+// it shares with the plain transfer's callback (binding, priority, bind
+// information) come from there.
 template <class Owner>
-class CBindStatusCallback : public platform::BindStatusCallback {
+class CBindStatusCallback : public CSimpleBindStatusCallback {
  public:
   // Resolves the record's destination and transfers it. S_OK: failures of
   // the transfer itself are reported through the failure trace.
@@ -29,15 +31,9 @@ class CBindStatusCallback : public platform::BindStatusCallback {
   // The transfer, synchronously on the calling thread.
   void StartSyncDownload();
 
-  platform::HResult OnStartBinding(const std::shared_ptr<platform::Binding>& binding) override;
-  platform::HResult GetPriority(int32_t* priority) override;
-  platform::HResult OnLowResource() override;
   platform::HResult OnProgress(uint32_t progress, uint32_t progressMax, uint32_t statusCode,
                                const std::string& statusText) override;
-  platform::HResult OnStopBinding(platform::HResult result, const std::string& error) override;
   platform::HResult GetBindInfo(uint32_t* bindFlags, platform::BindInfo* info) override;
-  platform::HResult OnDataAvailable() override;
-  platform::HResult OnObjectAvailable() override;
   platform::HResult GetWindow(platform::WindowReason reason, platform::WindowHandle* window) override;
   platform::HResult OnSecurityProblem(uint32_t problem) override;
   bool OffersAuthentication() const override { return true; }
@@ -51,7 +47,6 @@ class CBindStatusCallback : public platform::BindStatusCallback {
 
   CDataStructure record_;
   Owner& owner_;
-  std::shared_ptr<platform::Binding> binding_;
   std::string temporaryPath_;
   // The window of a security dialog; the loader shows none.
   platform::WindowHandle uiWindow_ = 0;

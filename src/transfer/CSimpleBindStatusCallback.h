@@ -31,8 +31,7 @@ class CSimpleBindStatusCallback : public platform::BindStatusCallback {
   // pull data, ignore security problems.
   static constexpr uint32_t kBindFlags = 0x1B3;
 
-  // Answers GetBindInfo for both callbacks; false when the arguments are
-  // unusable.
+  // Answers GetBindInfo; false when the arguments are unusable.
   static bool FillBindInfo(uint32_t* bindFlags, platform::BindInfo* info);
 
  private:
