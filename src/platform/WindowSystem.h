@@ -45,6 +45,7 @@ constexpr uint32_t kWmSize = 0x0005;
 constexpr uint32_t kWmSetRedraw = 0x000B;
 constexpr uint32_t kWmClose = 0x0010;
 constexpr uint32_t kWmWindowPosChanged = 0x0047;
+constexpr uint32_t kWmNcDestroy = 0x0082;
 constexpr uint32_t kWmInitDialog = 0x0110;
 
 // Progress-bar messages.

@@ -16,7 +16,6 @@
 namespace platform {
 namespace posix {
 
-constexpr uint32_t kWmNcDestroy = 0x0082;
 constexpr uint32_t kClrDefault = 0xFF000000;
 
 struct ProgressState {

@@ -60,7 +60,7 @@ void DestroyTree(WindowHandle window) {
   bool handled = false;
   Model().Deliver(window, kWmDestroy, 0, 0, handled);
   for (WindowHandle child : record.children) DestroyTree(child);
-  Model().Deliver(window, posix::kWmNcDestroy, 0, 0, handled);
+  Model().Deliver(window, kWmNcDestroy, 0, 0, handled);
   Model().Remove(window);
 }
 
@@ -78,7 +78,7 @@ ControlWindow::ControlWindow(ControlMessageHandler handler) : impl_(std::make_un
   impl->handler = std::make_shared<ControlMessageHandler>(
       [impl, user](uint32_t message, uintptr_t wParam, intptr_t lParam, intptr_t& result) {
         const bool handled = (*user)(message, wParam, lParam, result);
-        if (message == posix::kWmNcDestroy) impl->window = 0;
+        if (message == kWmNcDestroy) impl->window = 0;
         return handled;
       });
 }
