@@ -102,7 +102,7 @@ class ControlWindow {
 
 // A top-level window without a frame that holds a control: the window a
 // host without a container of its own (the command-line host, tests)
-// places the control in.
+// places the control in. Made hidden; ShowWindowAs shows it.
 WindowHandle CreateHostWindow(const std::string& title, int32_t width, int32_t height);
 
 // CreateWindowExA with no extended style. 0, with the last error set, when

@@ -84,7 +84,11 @@ TEST_F(FailureReportTest, ReportFailureRaisesAndShowsAReadOnlyBoxInsideTheMargin
   for (uint32_t bit : {platform::kWsChild, platform::kWsVisible, platform::kWsVScroll,
                        platform::kEsReadOnly, platform::kEsMultiline})
     EXPECT_EQ(bit, style & bit) << std::hex << bit;
-  EXPECT_TRUE(platform::IsWindowShown(loader_->ControlWindow()));
+  // Both are shown; the host window around them is the host's to show.
+  EXPECT_TRUE(platform::ReadWindowStyle(loader_->ControlWindow()) & platform::kWsVisible);
+  EXPECT_FALSE(platform::IsWindowShown(loader_->ControlWindow()));
+  platform::ShowWindowAs(hostWindow_, platform::ShowCommand::ShowNormal);
+  EXPECT_TRUE(platform::IsWindowShown(box));
   EXPECT_TRUE(platform::IsWindowInputEnabled(box));
 }
 

@@ -109,7 +109,7 @@ void ControlWindow::Destroy() {
 WindowHandle ControlWindow::Handle() const { return impl_->window; }
 
 WindowHandle CreateHostWindow(const std::string& title, int32_t width, int32_t height) {
-  return Model().Add(0, "VarnikHostWindow", title, kWsVisible, {0, 0, width, height}, nullptr);
+  return Model().Add(0, "VarnikHostWindow", title, 0, {0, 0, width, height}, nullptr);
 }
 
 WindowHandle CreateChildWindow(WindowHandle parent, const char* className, const std::string& text,
