@@ -134,7 +134,6 @@ std::vector<WindowHandle> ChildWindows(WindowHandle parent);
 
 enum class ShowCommand { Hide = 0, ShowNormal = 1 };
 bool ShowWindowAs(WindowHandle window, ShowCommand command);
-bool IsWindowShown(WindowHandle window);  // IsWindowVisible
 bool EnableWindowInput(WindowHandle window, bool enable);
 bool IsWindowInputEnabled(WindowHandle window);
 bool UpdateWindowNow(WindowHandle window);

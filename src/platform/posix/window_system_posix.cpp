@@ -222,14 +222,6 @@ bool ShowWindowAs(WindowHandle window, ShowCommand command) {
   });
 }
 
-bool IsWindowShown(WindowHandle window) {
-  ModelWindow record;
-  for (WindowHandle at = window; at; at = record.parent) {
-    if (!Model().Find(at, record) || !(record.style & kWsVisible)) return false;
-  }
-  return window != 0;
-}
-
 bool EnableWindowInput(WindowHandle window, bool enable) {
   return Model().Update(window, [&](ModelWindow& record) { record.enabled = enable; });
 }

@@ -144,8 +144,6 @@ bool ShowWindowAs(WindowHandle window, ShowCommand command) {
   return true;
 }
 
-bool IsWindowShown(WindowHandle window) { return IsWindowVisible(AsWindow(window)) != FALSE; }
-
 bool EnableWindowInput(WindowHandle window, bool enable) {
   if (!IsWindow(AsWindow(window))) return false;
   EnableWindow(AsWindow(window), enable ? TRUE : FALSE);
