@@ -6,23 +6,18 @@
 #include <vector>
 
 #include "platform/WindowSystem.h"
+#include "platform/win32/this_module.h"
 
 namespace platform {
 namespace {
+
+using win32::ThisModule;
 
 const char kControlClass[] = "VarnikWindow";
 const wchar_t kControlClassWide[] = L"VarnikWindow";
 const wchar_t kFontName[] = L"MS Sans Serif";
 
 INT_PTR CALLBACK ControlDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-HINSTANCE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExA(
-      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-      reinterpret_cast<LPCSTR>(&ControlDialogProc), &module);
-  return module;
-}
 
 // "VarnikWindow" is the system dialog class under a name of its own, so a
 // keyboard hook or a container can tell the control's window from others.

@@ -5,22 +5,17 @@
 #include <vector>
 
 #include "platform/WindowSystem.h"
+#include "platform/win32/this_module.h"
 
 namespace platform {
 namespace {
+
+using win32::ThisModule;
 
 HWND AsWindow(WindowHandle window) { return reinterpret_cast<HWND>(window); }
 HDC AsContext(DeviceContext context) { return reinterpret_cast<HDC>(context); }
 
 const char kHostClass[] = "VarnikHostWindow";
-
-HINSTANCE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExA(
-      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-      reinterpret_cast<LPCSTR>(&ThisModule), &module);
-  return module;
-}
 
 bool RegisterHostClass() {
   static const bool registered = [] {
