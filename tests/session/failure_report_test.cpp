@@ -62,6 +62,11 @@ TEST_F(FailureReportTest, UnnamedFileIsLoggedAndRaisedButNotReported) {
 TEST_F(FailureReportTest, WithoutAWindowNothingIsRaisedButTheEntryStays) {
   Trace(0, "x.dll", "100%s %d of \"quotes\"");  // no window: no event
   EXPECT_TRUE(journal_.empty());
+  // A failure shown without a window is still raised; the box cannot be made.
+  loader_->ReportFailure("shown nowhere");
+  EXPECT_EQ(std::vector<std::string>{"OnFailure(shown nowhere)"}, journal_);
+  EXPECT_TRUE(Logged("INFO", "CLoader::CheckWindow",
+                     "CreateWindowEx [hWndStatic] failed with error:57e"));
   EXPECT_NE(std::string::npos,
             FailureReport::Instance().TakeText().find("1 . x.dll :\r\n100%s %d of \"quotes\"\r\n"));
 }

@@ -42,7 +42,8 @@ TEST_F(RecursiveDirDeleteTest, LinksInsideAreRemovedWithoutTouchingWhatTheyPoint
   Folder("deployment\\inner");
   if (!MakeFolderLink(root + "\\inner\\to-folder", outside))
     GTEST_SKIP() << "this system makes neither symbolic links nor junctions";
-  const bool fileLinks = MakeFileLink(root + "\\to-file", outside + "\\keep.txt");
+  const bool fileLinks = MakeFileLink(root + "\\to-file", outside + "\\keep.txt") &&
+                         MakeFileLink(root + "\\inner\\dangling", outside + "\\gone.txt");
   // The link as the folder to remove: only the link goes.
   ASSERT_TRUE(MakeFolderLink(machine_.ScratchFolder() + "\\link-root", outside));
 
