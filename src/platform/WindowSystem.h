@@ -18,7 +18,7 @@
 
 namespace platform {
 
-using WindowHandle = uintptr_t;  // an HWND's value; 0 is no window
+using WindowHandle = uintptr_t;   // an HWND's value; 0 is no window
 using DeviceContext = uintptr_t;  // an HDC's value
 
 struct WindowRect {
@@ -108,8 +108,7 @@ WindowHandle CreateHostWindow(const std::string& title, int32_t width, int32_t h
 // CreateWindowExA with no extended style. 0, with the last error set, when
 // the window cannot be made.
 WindowHandle CreateChildWindow(WindowHandle parent, const char* className, const std::string& text,
-                               uint32_t style, int32_t x, int32_t y, int32_t width,
-                               int32_t height);
+                               uint32_t style, int32_t x, int32_t y, int32_t width, int32_t height);
 bool DestroyWindowNow(WindowHandle window);
 bool IsWindowAlive(WindowHandle window);
 

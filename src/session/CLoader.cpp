@@ -39,8 +39,7 @@ void CLoader::DestroyControlWindow() {
   state_.window = 0;
 }
 
-bool CLoader::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam,
-                            intptr_t& result) {
+bool CLoader::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam, intptr_t& result) {
   result = 0;
   switch (message) {
     case platform::kWmInitDialog:
@@ -68,9 +67,7 @@ bool CLoader::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam,
       // which lays the rows out again.
       OnWindowPosChanged(lParam);
       return false;
-    case platform::kWmNcDestroy:
-      state_.window = 0;
-      return false;
+    case platform::kWmNcDestroy: state_.window = 0; return false;
     default: return false;
   }
 }

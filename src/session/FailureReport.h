@@ -21,8 +21,8 @@ class FailureReport {
 
   // Appends the entry for the next number. errorText is the system's text
   // for error; both are left out when error is 0.
-  void AddEntry(const std::string& file, platform::Win32Error error,
-                const std::string& errorText, const std::string& description);
+  void AddEntry(const std::string& file, platform::Win32Error error, const std::string& errorText,
+                const std::string& description);
   // The report with its closing line, or empty when there are no entries;
   // the report is empty and numbered from 1 again afterwards.
   std::string TakeText();

@@ -9,7 +9,8 @@ namespace {
 
 constexpr char kOnReady[] = "CProxyILoaderEvents<class CLoader>::Fire_OnReady";
 constexpr char kOnUIActive[] = "CProxyILoaderEvents<class CLoader>::Fire_OnUIActive";
-constexpr char kOnDownloadProgress[] = "CProxyILoaderEvents<class CLoader>::Fire_OnDownloadProgress";
+constexpr char kOnDownloadProgress[] =
+    "CProxyILoaderEvents<class CLoader>::Fire_OnDownloadProgress";
 constexpr char kOnFileDownloadProgress[] =
     "CProxyILoaderEvents<class CLoader>::Fire_OnFileDownloadProgress";
 constexpr char kOnError[] = "CProxyILoaderEvents<class CLoader>::Fire_OnError";

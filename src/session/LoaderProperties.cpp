@@ -44,7 +44,9 @@ int HexDigit(char c) {
   return -1;
 }
 
-std::string ColorText(ColorRef color) { return Format("%ld", static_cast<long>(static_cast<int32_t>(color))); }
+std::string ColorText(ColorRef color) {
+  return Format("%ld", static_cast<long>(static_cast<int32_t>(color)));
+}
 
 }  // namespace
 

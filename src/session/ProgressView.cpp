@@ -69,10 +69,9 @@ ProgressGeometry ProgressView::Geometry() const {
 void ProgressView::CheckWindow(WindowHandle window, const char* name) {
   platform::WindowRect rect;
   if (window && platform::ReadWindowRect(window, rect)) {
-    Log().Info("CLoader::CheckWindow",
-               Format("%s created hwnd=0x%llx, rect=(%d,%d,%d,%d)", name,
-                      static_cast<unsigned long long>(window), rect.left, rect.top, rect.right,
-                      rect.bottom));
+    Log().Info("CLoader::CheckWindow", Format("%s created hwnd=0x%llx, rect=(%d,%d,%d,%d)", name,
+                                              static_cast<unsigned long long>(window), rect.left,
+                                              rect.top, rect.right, rect.bottom));
   } else {
     Log().Info("CLoader::CheckWindow", Format("CreateWindowEx [%s] failed with error:%lx", name,
                                               platform::LastErrorCode()));

@@ -11,7 +11,9 @@ namespace {
 
 constexpr char kLocation[] = "RecursiveDirDelete";
 
-bool IsLink(uint32_t attributes) { return (attributes & platform::kFileAttributeReparsePoint) != 0; }
+bool IsLink(uint32_t attributes) {
+  return (attributes & platform::kFileAttributeReparsePoint) != 0;
+}
 bool IsFolder(uint32_t attributes) { return (attributes & platform::kFileAttributeDirectory) != 0; }
 
 void MakeNormal(const std::string& path) {

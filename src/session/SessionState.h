@@ -27,10 +27,10 @@ struct SessionState {
 
   // Properties of the page.
   std::string tkRootUrl;
-  std::string setupFile;              // as given
-  std::string setupFileBaseUrl;       // up to the split point, trailing "/" removed
+  std::string setupFile;                // as given
+  std::string setupFileBaseUrl;         // up to the split point, trailing "/" removed
   std::string setupFileBaseUrlTrimmed;  // the same without white space at both ends
-  std::string setupFileName;          // the name key of setupFile
+  std::string setupFileName;            // the name key of setupFile
   VariantBool isVuvoVizizSetup = 0;
   std::string setupExtFile, setupExtFileName;
   std::string pluginExtFiles, pluginExtFilesName;
@@ -49,7 +49,7 @@ struct SessionState {
   VariantBool skipPreReqCheck = 0;
   VariantBool msiDeployment = 0;
   VariantBool useZelServerVersion = 0;
-  ColorRef progColor = 0x008E001D;    // red 29, green 0, blue 142
+  ColorRef progColor = 0x008E001D;  // red 29, green 0, blue 142
   ColorRef progBkColor = 0x00FFFFFF;
 
   // Switches of the additional parameters and what start-up found.
@@ -76,11 +76,11 @@ struct SessionState {
   platform::WindowHandle progressComponentsWindow = 0;
   std::vector<platform::WindowHandle> statusWindows;        // one per record, 0 when none
   std::vector<platform::WindowHandle> fileProgressWindows;  // one per record, 0 when none
-  std::deque<int> finishedMarks;  // 1: the record needs no (more) transfer
+  std::deque<int> finishedMarks;        // 1: the record needs no (more) transfer
   platform::WindowRect lastObjectRect;  // the last position given to the in-place object
 
   // The download driver and completion.
-  CIniFile mergedSetup;                // the merged setup descriptor
+  CIniFile mergedSetup;  // the merged setup descriptor
   std::vector<CDataStructure> downloadList;
   std::string mainProgId, mainDestination;
   std::vector<std::pair<std::string, std::string>> launchParameters;

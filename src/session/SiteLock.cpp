@@ -33,7 +33,8 @@ UrlParts SplitUrl(const std::string& url) {
   if (url.compare(colon + 1, 2, "//") != 0) return parts;
   const size_t start = colon + 3;
   const size_t end = url.find_first_of("/?#\\", start);
-  std::string authority = url.substr(start, end == std::string::npos ? std::string::npos : end - start);
+  std::string authority =
+      url.substr(start, end == std::string::npos ? std::string::npos : end - start);
   const size_t at = authority.rfind('@');
   if (at != std::string::npos) authority = authority.substr(at + 1);
   if (!authority.empty() && authority[0] == '[') {
@@ -46,7 +47,8 @@ UrlParts SplitUrl(const std::string& url) {
 }
 
 bool HostMatches(const char* pattern, const std::string& host, int32_t zone) {
-  if (std::strcmp(pattern, kIntranetMarker) == 0) return zone == kZoneIntranet || zone == kZoneTrusted;
+  if (std::strcmp(pattern, kIntranetMarker) == 0)
+    return zone == kZoneIntranet || zone == kZoneTrusted;
   if (std::strcmp(pattern, kTrustedMarker) == 0) return zone == kZoneTrusted;
   if (std::strcmp(pattern, kLocalMachineMarker) == 0) return zone == kZoneLocalMachine;
   if (std::strncmp(pattern, "*.", 2) == 0) {

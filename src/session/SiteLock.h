@@ -22,8 +22,8 @@ struct SiteRule {
   const char* host;
 };
 
-constexpr char kIntranetMarker[] = "#intranet";  // zone 1 or 2
-constexpr char kTrustedMarker[] = "#trusted";    // zone 2
+constexpr char kIntranetMarker[] = "#intranet";   // zone 1 or 2
+constexpr char kTrustedMarker[] = "#trusted";     // zone 2
 constexpr char kLocalMachineMarker[] = "#local";  // zone 0
 
 // True when the first rule matching the URL's scheme and host (or its zone)

@@ -38,8 +38,9 @@ void PrepareHost(LoaderHost& host, const SessionState& state) {
 
 std::string CLoader::UnhandledExceptionText(const platform::ExceptionFacts* facts) {
   if (!facts) return "Loader - Unhandled exception occured.";
-  return Format("Loader - Unhandled exception occured. Exception Code:0x%X Address:0x%llX Flags:0x%X",
-                facts->code, static_cast<unsigned long long>(facts->address), facts->flags);
+  return Format(
+      "Loader - Unhandled exception occured. Exception Code:0x%X Address:0x%llX Flags:0x%X",
+      facts->code, static_cast<unsigned long long>(facts->address), facts->flags);
 }
 
 void CLoader::OnHostStart() {

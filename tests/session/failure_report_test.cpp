@@ -27,18 +27,23 @@ TEST_F(FailureReportTest, FourEntryFormatsNumberedInOrderThenClosedAndReset) {
 
   const std::string expected =
       "Following client components were not downloaded successfully: \r\n"
-      "\r\n1 . a.dll :\r\n(Error 5) " + denied + "could not be placed\r\n"
+      "\r\n1 . a.dll :\r\n(Error 5) " +
+      denied +
+      "could not be placed\r\n"
       "\r\n2 . b.exe :\r\nsignature refused\r\n"
-      "\r\n3 . c.ocx :\r\n(Error 5) " + denied +
+      "\r\n3 . c.ocx :\r\n(Error 5) " +
+      denied +
       "\r\n4 . d.cab\r\n"
       "\r\nClose all connections to Server and try again.";
   EXPECT_EQ(expected, FailureReport::Instance().TakeText());
   // Taken means gone, and the numbers start again.
   EXPECT_EQ("", FailureReport::Instance().TakeText());
   Trace(0, "e.dll", "");
-  EXPECT_EQ("Following client components were not downloaded successfully: \r\n"
-            "\r\n1 . e.dll\r\n" + resources::Text(resources::kCloseConnections),
-            FailureReport::Instance().TakeText());
+  EXPECT_EQ(
+      "Following client components were not downloaded successfully: \r\n"
+      "\r\n1 . e.dll\r\n" +
+          resources::Text(resources::kCloseConnections),
+      FailureReport::Instance().TakeText());
 
   // Each failure is logged at error level (a log line holds no line
   // breaks) and raised while there is a window.
@@ -65,8 +70,8 @@ TEST_F(FailureReportTest, WithoutAWindowNothingIsRaisedButTheEntryStays) {
   // A failure shown without a window is still raised; the box cannot be made.
   loader_->ReportFailure("shown nowhere");
   EXPECT_EQ(std::vector<std::string>{"OnFailure(shown nowhere)"}, journal_);
-  EXPECT_TRUE(Logged("INFO", "CLoader::CheckWindow",
-                     "CreateWindowEx [hWndStatic] failed with error:57e"));
+  EXPECT_TRUE(
+      Logged("INFO", "CLoader::CheckWindow", "CreateWindowEx [hWndStatic] failed with error:57e"));
   EXPECT_NE(std::string::npos,
             FailureReport::Instance().TakeText().find("1 . x.dll :\r\n100%s %d of \"quotes\"\r\n"));
 }
@@ -79,7 +84,8 @@ TEST_F(FailureReportTest, ReportFailureRaisesAndShowsAReadOnlyBoxInsideTheMargin
   EXPECT_TRUE(Logged("WARNING", "CProxyILoaderEvents<class CLoader>::Fire_OnFailure",
                      "Fire_OnFailure(message=Initialization has failed.line two)"));
 
-  const std::vector<platform::WindowHandle> children = platform::ChildWindows(loader_->ControlWindow());
+  const std::vector<platform::WindowHandle> children =
+      platform::ChildWindows(loader_->ControlWindow());
   ASSERT_EQ(1u, children.size());
   const platform::WindowHandle box = children[0];
   EXPECT_TRUE(EqualsNoCase("Edit", platform::ReadClassName(box)));

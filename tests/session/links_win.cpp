@@ -36,17 +36,18 @@ bool MakeJunction(const std::string& link, const std::string& target) {
   };
   const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
   memcpy(buffer.data(), &tag, 4);
-  put16(4, 8 + pathBytes);                                        // data length
-  put16(8, 0);                                                    // substitute offset
-  put16(10, substitute.size() * sizeof(wchar_t));                 // substitute length
-  put16(12, (substitute.size() + 1) * sizeof(wchar_t));           // print offset
-  put16(14, print.size() * sizeof(wchar_t));                      // print length
+  put16(4, 8 + pathBytes);                               // data length
+  put16(8, 0);                                           // substitute offset
+  put16(10, substitute.size() * sizeof(wchar_t));        // substitute length
+  put16(12, (substitute.size() + 1) * sizeof(wchar_t));  // print offset
+  put16(14, print.size() * sizeof(wchar_t));             // print length
   memcpy(buffer.data() + 16, substitute.c_str(), (substitute.size() + 1) * sizeof(wchar_t));
   memcpy(buffer.data() + 16 + (substitute.size() + 1) * sizeof(wchar_t), print.c_str(),
          (print.size() + 1) * sizeof(wchar_t));
   DWORD returned = 0;
-  const BOOL made = DeviceIoControl(folder, FSCTL_SET_REPARSE_POINT, buffer.data(),
-                                    static_cast<DWORD>(buffer.size()), nullptr, 0, &returned, nullptr);
+  const BOOL made =
+      DeviceIoControl(folder, FSCTL_SET_REPARSE_POINT, buffer.data(),
+                      static_cast<DWORD>(buffer.size()), nullptr, 0, &returned, nullptr);
   CloseHandle(folder);
   if (!made) RemoveDirectoryA(link.c_str());
   return made != FALSE;

@@ -48,18 +48,18 @@ TEST_F(LoaderEventsTest, EveryEventReachesEverySinkInOrderWithItsArguments) {
   EXPECT_EQ((std::vector<std::string>{
                 "OnDownloadStart()", "second:OnDownloadStart()",
                 "OnDownloadProgress(1,3,Client \xC3\xA9 core)",
-                "second:OnDownloadProgress(1,3,Client \xC3\xA9 core)",
-                "OnFileDownloadProgress(42)", "second:OnFileDownloadProgress(42)",
-                "OnError(File='a', Description: 'b')", "second:OnError(File='a', Description: 'b')",
-                "OnFailure(report)", "second:OnFailure(report)", "OnReady()", "second:OnReady()",
-                "OnUIActive()", "second:OnUIActive()", "OnSlo()", "second:OnSlo()"}),
+                "second:OnDownloadProgress(1,3,Client \xC3\xA9 core)", "OnFileDownloadProgress(42)",
+                "second:OnFileDownloadProgress(42)", "OnError(File='a', Description: 'b')",
+                "second:OnError(File='a', Description: 'b')", "OnFailure(report)",
+                "second:OnFailure(report)", "OnReady()", "second:OnReady()", "OnUIActive()",
+                "second:OnUIActive()", "OnSlo()", "second:OnSlo()"}),
             journal_);
   const std::string proxy = "CProxyILoaderEvents<class CLoader>::Fire_";
   EXPECT_TRUE(Logged("INFO", proxy + "OnDownloadStart", "Firing OnDownloadStart event..."));
   EXPECT_TRUE(Logged("INFO", proxy + "OnReady", "Firing OnReady event..."));
   EXPECT_TRUE(Logged("INFO", proxy + "OnUIActive", "Firing OnUIActive event..."));
-  EXPECT_TRUE(Logged("WARNING", proxy + "OnError",
-                     "Fire_OnError(message='File='a', Description: 'b'')"));
+  EXPECT_TRUE(
+      Logged("WARNING", proxy + "OnError", "Fire_OnError(message='File='a', Description: 'b'')"));
   EXPECT_TRUE(Logged("WARNING", proxy + "OnFailure", "Fire_OnFailure(message=report)"));
   EXPECT_FALSE(debug_.Mentions(proxy + "OnDownloadProgress"));
   EXPECT_FALSE(debug_.Mentions(proxy + "OnSlo"));
@@ -75,8 +75,9 @@ TEST_F(LoaderEventsTest, ADisconnectedSlotIsSkippedAndAThrowingSinkStopsNobody) 
   const uint32_t leaverCookie = events.Advise(leaver);
 
   events.Fire_OnError("boom");
-  EXPECT_EQ((std::vector<std::string>{"OnError(boom)", "last:OnError(boom)", "leaver:OnError(boom)"}),
-            journal_);
+  EXPECT_EQ(
+      (std::vector<std::string>{"OnError(boom)", "last:OnError(boom)", "leaver:OnError(boom)"}),
+      journal_);
   EXPECT_TRUE(Logged("WARNING", "CProxyILoaderEvents<class CLoader>::Fire_OnError",
                      "Event sink 2 failed: sink broke"));
 

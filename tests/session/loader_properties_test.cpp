@@ -177,11 +177,20 @@ TEST_F(LoaderPropertiesTest, TkRootUrlLosesExactlyOneTrailingSlash) {
 
 TEST_F(LoaderPropertiesTest, ColoursInBothNotationsAndBadInput) {
   const std::pair<const char*, int32_t> cases[] = {
-      {"#FF", 255},           {"#ff00ff", 0xFF00FF}, {"#", 0},
-      {"#GG", 0},             {"#1G", 1},            {"#FFFFFFFFF", -1},
-      {"9306141", 9306141},   {"  42px", 42},        {"-1", -1},
-      {"99999999999", 2147483647}, {"-99999999999", -2147483647 - 1}, {"red", 0},
-      {"", 0},                {"\xC3\xA9", 0},
+      {"#FF", 255},
+      {"#ff00ff", 0xFF00FF},
+      {"#", 0},
+      {"#GG", 0},
+      {"#1G", 1},
+      {"#FFFFFFFFF", -1},
+      {"9306141", 9306141},
+      {"  42px", 42},
+      {"-1", -1},
+      {"99999999999", 2147483647},
+      {"-99999999999", -2147483647 - 1},
+      {"red", 0},
+      {"", 0},
+      {"\xC3\xA9", 0},
   };
   for (const auto& [text, expected] : cases) {
     SCOPED_TRACE(text);
@@ -204,7 +213,8 @@ TEST_F(LoaderPropertiesTest, CustomPrerequisitePageMustBeAWebAddressOrNoUrl) {
   EXPECT_EQ("HTTPS://Srv/Missing.html", State().customPreReqPageUrl);
   EXPECT_TRUE(LoggedSet("CustomPreReqPageUrl", "HTTPS://Srv/Missing.html"));
   Properties().put_CustomPreReqPageUrl("ftp://srv/x");
-  EXPECT_TRUE(LoggedSet("CustomPreReqPageUrl", "CustomPreReqPageUrl ignored - invalid URL format."));
+  EXPECT_TRUE(
+      LoggedSet("CustomPreReqPageUrl", "CustomPreReqPageUrl ignored - invalid URL format."));
   EXPECT_EQ("HTTPS://Srv/Missing.html", State().customPreReqPageUrl);
   Properties().put_CustomPreReqPageUrl("no_url");
   EXPECT_TRUE(LoggedSet("CustomPreReqPageUrl", "Missing prerequsite link will not be shown."));
@@ -244,7 +254,8 @@ TEST_F(LoaderPropertiesTest, PersistedNamesReachTheirSetters) {
   EXPECT_EQ(-1, State().browserUi);
   EXPECT_EQ(kEInvalidArg, ApplyPersistedProperty(properties, *browserUi, "maybe"));
   EXPECT_EQ(-1, State().browserUi);
-  EXPECT_EQ(kSOk, ApplyPersistedProperty(properties, *FindPersistedProperty("InstallationOnly"), "0"));
+  EXPECT_EQ(kSOk,
+            ApplyPersistedProperty(properties, *FindPersistedProperty("InstallationOnly"), "0"));
   EXPECT_EQ(0, State().installationOnly);
   EXPECT_EQ(kSOk, ApplyPersistedProperty(properties, *FindPersistedProperty("ProgColor"), "#FF"));
   EXPECT_EQ(255u, State().progColor);

@@ -40,8 +40,8 @@ TEST_F(ProgressViewTest, RowsOfA400By200ControlAndTheirColours) {
     EXPECT_EQ((WindowRect{100, 118, 300, 136}), RelativeRect(state.statusWindows[i]));
     EXPECT_EQ((WindowRect{100, 136, 300, 154}), RelativeRect(state.fileProgressWindows[i]));
     EXPECT_TRUE(EqualsNoCase("static", platform::ReadClassName(state.statusWindows[i])));
-    EXPECT_TRUE(EqualsNoCase("msctls_progress32",
-                             platform::ReadClassName(state.fileProgressWindows[i])));
+    EXPECT_TRUE(
+        EqualsNoCase("msctls_progress32", platform::ReadClassName(state.fileProgressWindows[i])));
   }
   EXPECT_EQ("Download second in progress ...", platform::ReadWindowText(state.statusWindows[1]));
   EXPECT_EQ("", platform::ReadWindowText(state.componentsTextWindow));
@@ -67,7 +67,8 @@ TEST_F(ProgressViewTest, RowsOfA400By200ControlAndTheirColours) {
 TEST_F(ProgressViewTest, PresentRecordsGetEmptyEntriesAndFinishingRemovesWindowsOnce) {
   CreateControl(400, 200);
   EXPECT_EQ(0, Add("Download a complete.", true));
-  EXPECT_TRUE(Logged("INFO", "CLoader::AddProgressBar", "Download completed, update static handles."));
+  EXPECT_TRUE(
+      Logged("INFO", "CLoader::AddProgressBar", "Download completed, update static handles."));
   EXPECT_TRUE(platform::ChildWindows(loader_->ControlWindow()).empty());
   EXPECT_EQ(1, Add("Download b in progress ..."));
   EXPECT_FALSE(loader_->Progress().AllEntriesFinished());
@@ -120,10 +121,10 @@ TEST_F(ProgressViewTest, StepsRaiseProgressAndMoveTheOverallBar) {
   EXPECT_EQ(7, Ask(overall, platform::kPbmGetPos));
   loader_->Progress().ShowProgressStep(0, 0, "none");
   loader_->Progress().ShowProgressStep(3, 2, "beyond");
-  EXPECT_EQ((std::vector<std::string>{"OnDownloadProgress(1,2,first)",
-                                      "OnDownloadProgress(2,2,second)",
-                                      "OnDownloadProgress(1,1,only)"}),
-            journal_);
+  EXPECT_EQ(
+      (std::vector<std::string>{"OnDownloadProgress(1,2,first)", "OnDownloadProgress(2,2,second)",
+                                "OnDownloadProgress(1,1,only)"}),
+      journal_);
 }
 
 TEST_F(ProgressViewTest, FileProgressIsAPercentageOfKnownSizesOnly) {

@@ -78,7 +78,8 @@ TEST_F(StartUpTest, PrivateMessagesReachTheirHandlersByTheirFixedNumbers) {
   CreateControl();
   Pump();
   stages_.clear();
-  for (uint32_t message : {0x4C7u, 0x4CAu, 0x4C8u}) platform::PostWindowMessage(Control(), message, 0, 0);
+  for (uint32_t message : {0x4C7u, 0x4CAu, 0x4C8u})
+    platform::PostWindowMessage(Control(), message, 0, 0);
   Pump();
   EXPECT_EQ((std::vector<std::string>{"OnStartDownload", "OnHostMainUI", "OnStartSetup"}), stages_);
 
@@ -98,7 +99,7 @@ TEST_F(StartUpTest, InlineMessagesDoTheirWorkInPlace) {
   Pump();
   journal_.clear();
 
-  platform::PostWindowMessage(Control(), 0x7EA, 0, 0);  // single sign-out
+  platform::PostWindowMessage(Control(), 0x7EA, 0, 0);       // single sign-out
   platform::PostWindowMessage(Control(), 0x7E8, 0x1234, 0);  // a client window registers
   Pump();
   EXPECT_TRUE(debug_.Contains("CLoader::OnSlo slo message received"));
@@ -139,9 +140,10 @@ TEST(UnhandledExceptionText, NamesCodeAddressAndFlagsWhenKnown) {
   facts.code = 0xC0000005;
   facts.address = 0x401A2B;
   facts.flags = 1;
-  EXPECT_EQ("Loader - Unhandled exception occured. Exception Code:0xC0000005 Address:0x401A2B "
-            "Flags:0x1",
-            CLoader::UnhandledExceptionText(&facts));
+  EXPECT_EQ(
+      "Loader - Unhandled exception occured. Exception Code:0xC0000005 Address:0x401A2B "
+      "Flags:0x1",
+      CLoader::UnhandledExceptionText(&facts));
 }
 
 void ReportToStandardError(const platform::ExceptionFacts* facts) {
@@ -160,7 +162,8 @@ TEST(UnhandledExceptionFilterDeathTest, AFaultEndsTheProcessWithExitCodeOne) {
         platform::InstallUnhandledExceptionFilter(ReportToStandardError);
         Fault();
       },
-      ::testing::ExitedWithCode(1), "Loader - Unhandled exception occured. Exception Code:0xC0000005");
+      ::testing::ExitedWithCode(1),
+      "Loader - Unhandled exception occured. Exception Code:0xC0000005");
 }
 
 }  // namespace

@@ -174,7 +174,8 @@ Win32Error FindEntries(const std::string& pattern, std::vector<FoundEntry>& entr
     if (!HostAttributes(hostEntry, found.attributes)) continue;
     struct stat info;
     if (stat(hostEntry.c_str(), &info) == 0) {
-      if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) found.attributes |= kFileAttributeDevice;
+      if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
+        found.attributes |= kFileAttributeDevice;
       found.size = S_ISREG(info.st_mode) ? static_cast<uint64_t>(info.st_size) : 0;
     }
     entries.push_back(found);

@@ -35,11 +35,11 @@ WindowHandle WindowModel::Add(WindowHandle parent, const std::string& className,
   }
   // Posted messages and timers travel through the creating thread's queue.
   const WindowHandle handle = window->handle;
-  window->queue = std::make_shared<MessageWindow>([handle](uint32_t message, uintptr_t wParam,
-                                                           intptr_t lParam) {
-    bool handled = false;
-    WindowModel::Instance().Deliver(handle, message, wParam, lParam, handled);
-  });
+  window->queue = std::make_shared<MessageWindow>(
+      [handle](uint32_t message, uintptr_t wParam, intptr_t lParam) {
+        bool handled = false;
+        WindowModel::Instance().Deliver(handle, message, wParam, lParam, handled);
+      });
   return handle;
 }
 

@@ -93,8 +93,8 @@ bool ControlWindow::Create(WindowHandle parent) {
   }
   const WindowRect position{4096 * kDialogBaseX / 4, 4096 * kDialogBaseY / 8,
                             4097 * kDialogBaseX / 4, 4097 * kDialogBaseY / 8};
-  const WindowHandle window = Model().Add(parent, "VarnikWindow", "", kWsChild, position,
-                                          impl_->handler);
+  const WindowHandle window =
+      Model().Add(parent, "VarnikWindow", "", kWsChild, position, impl_->handler);
   if (!window) return false;
   impl_->window = window;
   bool handled = false;

@@ -52,8 +52,8 @@ void PrepareWebBrowser(IServiceProvider* services, bool hideBrowserUi) {
                                     reinterpret_cast<void**>(&dispatch))))
     return;
   IWebBrowserApp* application = nullptr;
-  if (SUCCEEDED(dispatch->QueryInterface(IID_IWebBrowserApp,
-                                         reinterpret_cast<void**>(&application)))) {
+  if (SUCCEEDED(
+          dispatch->QueryInterface(IID_IWebBrowserApp, reinterpret_cast<void**>(&application)))) {
     if (hideBrowserUi) HideBrowserBars(application);
     application->Release();
   }
@@ -72,25 +72,31 @@ void HideNetscapeChrome(HWND control) {
   HWND top = GetAncestor(control, GA_ROOT);
   if (!top) return;
   if (HMENU menu = GetMenu(top)) {
-    for (int item = GetMenuItemCount(menu) - 1; item >= 0; --item) RemoveMenu(menu, item, MF_BYPOSITION);
+    for (int item = GetMenuItemCount(menu) - 1; item >= 0; --item)
+      RemoveMenu(menu, item, MF_BYPOSITION);
     DrawMenuBar(top);
   }
-  if (HWND view = FindWindowExA(top, nullptr, kNetscapeViewClass, nullptr)) ShowWindow(view, SW_HIDE);
+  if (HWND view = FindWindowExA(top, nullptr, kNetscapeViewClass, nullptr))
+    ShowWindow(view, SW_HIDE);
   RECT rect;
   if (GetWindowRect(top, &rect))
-    SendMessageA(top, WM_SIZE, SIZE_RESTORED, MAKELPARAM(rect.right - rect.left, rect.bottom - rect.top));
+    SendMessageA(top, WM_SIZE, SIZE_RESTORED,
+                 MAKELPARAM(rect.right - rect.left, rect.bottom - rect.top));
 }
 
 HWND EnclosingControlWindow(HWND window) {
   char className[64];
   for (; window; window = GetParent(window)) {
-    if (GetClassNameA(window, className, sizeof(className)) && lstrcmpiA(className, "VarnikWindow") == 0)
+    if (GetClassNameA(window, className, sizeof(className)) &&
+        lstrcmpiA(className, "VarnikWindow") == 0)
       return window;
   }
   return nullptr;
 }
 
-bool IsArrowKey(WPARAM key) { return key == VK_LEFT || key == VK_UP || key == VK_RIGHT || key == VK_DOWN; }
+bool IsArrowKey(WPARAM key) {
+  return key == VK_LEFT || key == VK_UP || key == VK_RIGHT || key == VK_DOWN;
+}
 
 // Returns true when the key is swallowed.
 bool HandleKey(WPARAM key, LPARAM keyData) {
@@ -140,8 +146,8 @@ void SetHostKind(HostKind kind) { g_hostKind = kind; }
 HostKind PrepareBrowserHost(void* clientSite, WindowHandle control, bool hideBrowserUi) {
   IServiceProvider* services = nullptr;
   auto* site = static_cast<IUnknown*>(clientSite);
-  if (site && SUCCEEDED(site->QueryInterface(IID_IServiceProvider,
-                                             reinterpret_cast<void**>(&services)))) {
+  if (site &&
+      SUCCEEDED(site->QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(&services)))) {
     g_hostKind = HostKind::WebBrowser;
     PrepareWebBrowser(services, hideBrowserUi);
     services->Release();

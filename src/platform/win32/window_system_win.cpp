@@ -44,7 +44,8 @@ void EnsureCommonControls(const char* className) {
 
 BOOL CALLBACK CollectChild(HWND child, LPARAM collected) {
   auto* state = reinterpret_cast<std::pair<HWND, std::vector<WindowHandle>*>*>(collected);
-  if (GetParent(child) == state->first) state->second->push_back(reinterpret_cast<WindowHandle>(child));
+  if (GetParent(child) == state->first)
+    state->second->push_back(reinterpret_cast<WindowHandle>(child));
   return TRUE;
 }
 
@@ -145,7 +146,9 @@ bool EnableWindowInput(WindowHandle window, bool enable) {
   return true;
 }
 
-bool IsWindowInputEnabled(WindowHandle window) { return IsWindowEnabled(AsWindow(window)) != FALSE; }
+bool IsWindowInputEnabled(WindowHandle window) {
+  return IsWindowEnabled(AsWindow(window)) != FALSE;
+}
 
 bool UpdateWindowNow(WindowHandle window) { return UpdateWindow(AsWindow(window)) != FALSE; }
 
