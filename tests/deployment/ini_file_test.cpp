@@ -35,11 +35,53 @@ TEST_F(IniFileTest, ReadsKeysCommentsAndHeadersByTheLineRules) {
   // Header names are not trimmed.
   EXPECT_EQ("1", ini.GetValue(" Spaced ", "x"));
   EXPECT_EQ("", ini.GetValue("Spaced", "x"));
-  // A value in brackets opens a section and lands in it; "[half;]" is cut
-  // to "[half" before it is looked at, so it opens nothing.
-  EXPECT_EQ("[x]", ini.GetValue("x", "Name"));
-  EXPECT_EQ("yes", ini.GetValue("x", "cut"));
-  EXPECT_FALSE(ini.HasKey("Other", "Name"));
+  // A value in brackets is only a value; "[half;]" is cut to "[half" before
+  // it is looked at, so it opens nothing.
+  EXPECT_EQ("[x]", ini.GetValue("Other", "Name"));
+  EXPECT_EQ("yes", ini.GetValue("Other", "cut"));
+  CIniFile::NameSet names;
+  EXPECT_EQ(3u, ini.GetSectionNames(names));
+}
+
+TEST_F(IniFileTest, WhatIsWrittenReadsBackAsItWasWritten) {
+  // Brackets in values, in a server name with an IPv6 address, and a key
+  // that looks like a header: each line is a header or a key, never both.
+  CIniFile made;
+  made.SetCurrentSection("Setup");
+  made.SetValue("Title", "Setup [Beta]");
+  made.SetValue("Url", "http://[::1]:8080/");
+  made.SetValue("Zone", "after the brackets");
+  made.SetCurrentSection("[::1]:8080/tk");
+  made.SetValue("Folder", "C:\\Deploy\\[::1]");
+  const std::string path = PathOf("round.ini");
+  ASSERT_TRUE(made.Save(path));
+  const std::string first = ReadTestFile(path);
+
+  CIniFile loaded;
+  ASSERT_TRUE(loaded.Load(path));
+  EXPECT_EQ("Setup [Beta]", loaded.GetValue("Setup", "Title"));
+  EXPECT_EQ("http://[::1]:8080/", loaded.GetValue("Setup", "Url"));
+  EXPECT_EQ("after the brackets", loaded.GetValue("Setup", "Zone"));
+  EXPECT_EQ("C:\\Deploy\\[::1]", loaded.GetValue("[::1]:8080/tk", "Folder"));
+  CIniFile::NameSet names;
+  EXPECT_EQ(2u, loaded.GetSectionNames(names));
+  EXPECT_EQ(first, Written(loaded));
+}
+
+TEST_F(IniFileTest, LoadWriteLoadWriteIsStable) {
+  for (const std::string text : {
+           "[S]=1\r\n0=2\r\n",
+           "[Setup]\r\nTitle=Setup [Beta]\r\nafter=1\r\n",
+           "[s]\r\nhttp://[::1]:8080/=key\r\nv=http://[::1]:8080/\r\n",
+           "[[::1]:8080/tk]\r\nFolder=x\r\n",
+           "pre=1\r\n[a=b]\r\nk[=v\r\n x [y] z \r\n[]\r\nq=]odd[\r\n",
+       }) {
+    const std::string first = Written(Loaded(text));
+    const std::string second = Written(Loaded(first));
+    EXPECT_EQ(first, second) << text;
+  }
+  // The key after a header written with "=1" behind it survives.
+  EXPECT_EQ("2", Loaded(Written(Loaded("[S]=1\r\n0=2\r\n"))).GetValue("S", "0"));
 }
 
 TEST_F(IniFileTest, HeaderBracketsAndEmptyHeaders) {
