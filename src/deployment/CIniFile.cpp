@@ -2,9 +2,11 @@
 
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <utility>
 
 #include "infra/StringHelpers.h"
+#include "platform/AtomicFileWrite.h"
 #include "platform/FileSystem.h"
 
 namespace {
@@ -103,11 +105,11 @@ void CIniFile::CommitSection(const std::string& name, KeyTable& keys) {
 }
 
 bool CIniFile::Save(const std::string& path) const {
-  std::ofstream out(platform::ToNativePath(path), std::ios::binary | std::ios::trunc);
-  if (!out.is_open()) return false;
+  // Written whole beside the file and then put in its place: a reader never
+  // sees half a file, and a failed save leaves the old one.
+  std::ostringstream out(std::ios::binary);
   WriteTo(out);
-  out.close();
-  return !out.fail();
+  return platform::WriteFileAtomically(path, out.str()) == platform::kErrorSuccess;
 }
 
 void CIniFile::WriteTo(std::ostream& out) const {

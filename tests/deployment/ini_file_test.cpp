@@ -2,10 +2,16 @@
 // ends, and what Save writes and reports.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "deployment/CIniFile.h"
 #include "ini_test_files.h"
+#include "platform/FileSystem.h"
+#include "platform/FileTimes.h"
 
 namespace {
 
@@ -152,14 +158,54 @@ TEST_F(IniFileTest, SaveWritesCrLfLinesTruncatesAndReportsWhatItCannotCreate) {
   EXPECT_FALSE(ini.Save(machine_.ScratchFolder()));
 }
 
-#if !defined(_WIN32)
-TEST_F(IniFileTest, SaveReportsAFileThatCannotBeWrittenWhole) {
-  // /dev/full accepts the open and refuses every byte.
-  CIniFile ini;
-  ini.SetCurrentSection("s");
-  ini.SetValue("k", std::string(100000, 'x'));
-  EXPECT_FALSE(ini.Save("/dev/full"));
+TEST_F(IniFileTest, FailedSaveLeavesTheOldFileAsItWas) {
+  CIniFile ini = Loaded("[s]\r\nk=new\r\n");
+  const std::string path = PathOf("kept.ini");
+  ASSERT_TRUE(WriteTestFile(path, "[s]\r\nk=old\r\n"));
+  uint32_t notApplied = 0;
+  ASSERT_TRUE(platform::SetPathAttributes(path, platform::kFileAttributeReadOnly, notApplied));
+  EXPECT_FALSE(ini.Save(path));
+  EXPECT_EQ("[s]\r\nk=old\r\n", ReadTestFile(path));
+  ASSERT_TRUE(platform::SetPathAttributes(path, platform::kFileAttributeNormal, notApplied));
+  // Nothing is left beside it.
+  std::vector<platform::FoundEntry> entries;
+  platform::FindEntries(machine_.ScratchFolder() + "\\kept.ini*", entries);
+  EXPECT_EQ(1u, entries.size());
 }
-#endif
+
+TEST_F(IniFileTest, ReadersNeverSeeHalfASavedFile) {
+  // Two documents of different sizes saved in turn while another thread
+  // keeps loading the file: every load finds one of them whole.
+  CIniFile small;
+  CIniFile large;
+  for (int i = 0; i < 300; ++i) {
+    large.SetCurrentSection("section" + std::to_string(i));
+    large.SetValue("key", std::string(40, 'v'));
+    if (i >= 100) continue;
+    small.SetCurrentSection("section" + std::to_string(i));
+    small.SetValue("key", "v");
+  }
+  const std::string path = PathOf("contended.ini");
+  ASSERT_TRUE(small.Save(path));
+  std::atomic<bool> stop{false};
+  std::atomic<int> loads{0};
+  std::atomic<int> torn{0};
+  std::thread reader([&] {
+    while (!stop) {
+      CIniFile seen;
+      if (seen.Load(path)) {
+        CIniFile::NameSet names;
+        const size_t count = seen.GetSectionNames(names);
+        if (count != 100 && count != 300) ++torn;
+        ++loads;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  });
+  for (int i = 0; i < 60; ++i) EXPECT_TRUE((i % 2 ? small : large).Save(path)) << i;
+  stop = true;
+  reader.join();
+  EXPECT_EQ(0, torn.load()) << "of " << loads.load() << " loads";
+}
 
 }  // namespace
