@@ -1,12 +1,11 @@
 #include <fcntl.h>
 #include <sys/file.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <thread>
 
 #include "platform/FileLock.h"
+#include "platform/retry_while_busy.h"
 #include "platform/posix/file_errors.h"
 #include "platform/posix/machine_root.h"
 #include "platform/posix/unique_fd.h"
@@ -23,21 +22,17 @@ bool LockWaiting(int fd, int operation) {
   return result == 0;
 }
 
-// Tries again and again until the deadline, with pauses that grow to 10 ms:
 // flock itself cannot wait for a limited time.
 Win32Error LockWithin(int fd, int operation, uint32_t timeoutMs) {
-  using Clock = std::chrono::steady_clock;
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-  std::chrono::milliseconds pause(1);
-  while (true) {
-    if (flock(fd, operation | LOCK_NB) == 0) return kErrorSuccess;
-    if (errno == EINTR) continue;
-    if (errno != EWOULDBLOCK) return posix::FileErrorFromErrno(errno);
-    const Clock::time_point now = Clock::now();
-    if (now >= deadline) return kErrorTimeout;
-    std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
-    pause = std::min(pause * 2, std::chrono::milliseconds(10));
-  }
+  Win32Error error = kErrorSuccess;
+  const bool finished =
+      RetryWhileBusy(std::chrono::milliseconds(timeoutMs), std::chrono::milliseconds(10), [&] {
+        if (flock(fd, operation | LOCK_NB) == 0) return false;
+        if (errno == EWOULDBLOCK || errno == EINTR) return true;
+        error = posix::FileErrorFromErrno(errno);
+        return false;
+      });
+  return finished ? error : kErrorTimeout;
 }
 
 }  // namespace
@@ -46,7 +41,8 @@ FileLock::~FileLock() { Release(); }
 
 Win32Error FileLock::Acquire(const std::string& lockPath, FileLockMode mode, uint32_t timeoutMs) {
   Release();
-  posix::UniqueFd file(open(posix::HostPath(lockPath).c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666));
+  const std::string hostPath = posix::HostPath(lockPath);
+  posix::UniqueFd file(open(hostPath.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666));
   if (!file.Valid()) return posix::FileErrorFromErrno(errno);
   const int operation = mode == FileLockMode::Exclusive ? LOCK_EX : LOCK_SH;
   if (timeoutMs == kInfiniteWait) {

@@ -4,9 +4,9 @@
 #include <atomic>
 #include <chrono>
 #include <string>
-#include <thread>
 
 #include "platform/AtomicFileWrite.h"
+#include "platform/retry_while_busy.h"
 #include "platform/win32/file_handle.h"
 
 namespace platform {
@@ -48,20 +48,17 @@ Win32Error WriteAll(HANDLE file, const std::string& bytes) {
 }
 
 Win32Error ReplaceTarget(const std::string& temporary, const std::string& target) {
-  using Clock = std::chrono::steady_clock;
-  const Clock::time_point deadline = Clock::now() + kReplaceRetryTime;
-  std::chrono::milliseconds pause(1);
-  while (true) {
+  Win32Error error = kErrorSuccess;
+  RetryWhileBusy(kReplaceRetryTime, std::chrono::milliseconds(20), [&] {
     if (MoveFileExA(temporary.c_str(), target.c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-      return kErrorSuccess;
-    const DWORD error = GetLastError();
-    if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) ||
-        Clock::now() >= deadline)
-      return static_cast<Win32Error>(error);
-    std::this_thread::sleep_for(pause);
-    pause = std::min(pause * 2, std::chrono::milliseconds(20));
-  }
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      error = kErrorSuccess;
+      return false;
+    }
+    error = LastError();
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED;
+  });
+  return error;
 }
 
 }  // namespace

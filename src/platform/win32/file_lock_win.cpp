@@ -1,10 +1,9 @@
 #include <windows.h>
 
-#include <algorithm>
 #include <chrono>
-#include <thread>
 
 #include "platform/FileLock.h"
+#include "platform/retry_while_busy.h"
 
 namespace platform {
 namespace {
@@ -29,22 +28,18 @@ bool LockFirstByte(HANDLE file, DWORD flags) {
   return LockFileEx(file, flags, 0, 1, 0, &where) != FALSE;
 }
 
-// LockFileEx waits either without limit or not at all: a limited wait tries
-// again and again, with pauses that grow to 10 ms.
+// LockFileEx waits either without limit or not at all.
 Win32Error LockWithin(HANDLE file, DWORD flags, uint32_t timeoutMs) {
-  using Clock = std::chrono::steady_clock;
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-  std::chrono::milliseconds pause(1);
-  while (true) {
-    if (LockFirstByte(file, flags | LOCKFILE_FAIL_IMMEDIATELY)) return kErrorSuccess;
-    const DWORD error = GetLastError();
-    if (error != ERROR_LOCK_VIOLATION && error != ERROR_IO_PENDING)
-      return static_cast<Win32Error>(error);
-    const Clock::time_point now = Clock::now();
-    if (now >= deadline) return kErrorTimeout;
-    std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
-    pause = std::min(pause * 2, std::chrono::milliseconds(10));
-  }
+  Win32Error error = kErrorSuccess;
+  const bool finished =
+      RetryWhileBusy(std::chrono::milliseconds(timeoutMs), std::chrono::milliseconds(10), [&] {
+        if (LockFirstByte(file, flags | LOCKFILE_FAIL_IMMEDIATELY)) return false;
+        const DWORD result = GetLastError();
+        if (result == ERROR_LOCK_VIOLATION || result == ERROR_IO_PENDING) return true;
+        error = static_cast<Win32Error>(result);
+        return false;
+      });
+  return finished ? error : kErrorTimeout;
 }
 
 }  // namespace
