@@ -8,12 +8,12 @@
 #include <string>
 
 #include "platform/FileSystem.h"
+#include "platform/posix/file_errors.h"
 #include "platform/posix/machine_root.h"
 
 namespace platform {
-namespace {
 
-Win32Error FromErrno(int error) {
+Win32Error posix::FileErrorFromErrno(int error) {
   switch (error) {
     case ENOENT: return kErrorPathNotFound;
     case ENOTDIR: return kErrorPathNotFound;
@@ -26,6 +26,8 @@ Win32Error FromErrno(int error) {
     default: return kErrorInvalidParameter;
   }
 }
+
+namespace {
 
 std::string WithoutLongPathPrefix(const std::string& path) {
   return path.rfind("\\\\?\\", 0) == 0 ? path.substr(4) : path;
@@ -122,7 +124,7 @@ Win32Error CreateDirectoryWithParents(const std::string& path) {
     position = host.find('/', position + 1);
     built = host.substr(0, position);
     if (built.empty()) continue;
-    if (mkdir(built.c_str(), 0777) != 0 && errno != EEXIST) return FromErrno(errno);
+    if (mkdir(built.c_str(), 0777) != 0 && errno != EEXIST) return posix::FileErrorFromErrno(errno);
   }
   if (stat(host.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return kErrorPathNotFound;
   return kErrorSuccess;
@@ -139,7 +141,7 @@ Win32Error DeletePath(const std::string& path) {
     const std::string parent = slash == std::string::npos ? "." : host.substr(0, slash);
     return stat(parent.c_str(), &info) == 0 ? kErrorFileNotFound : kErrorPathNotFound;
   }
-  return FromErrno(errno);
+  return posix::FileErrorFromErrno(errno);
 }
 
 Win32Error RemoveFolder(const std::string& path) {
