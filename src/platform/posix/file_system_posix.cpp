@@ -147,15 +147,15 @@ Win32Error DeletePath(const std::string& path) {
 Win32Error RemoveFolder(const std::string& path) {
   const std::string host = posix::HostPath(path);
   struct stat link;
-  if (lstat(host.c_str(), &link) != 0) return FromErrno(errno);
+  if (lstat(host.c_str(), &link) != 0) return posix::FileErrorFromErrno(errno);
   if (S_ISLNK(link.st_mode)) {
     struct stat info;
     if (stat(host.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return kErrorDirectory;
-    return unlink(host.c_str()) == 0 ? kErrorSuccess : FromErrno(errno);
+    return unlink(host.c_str()) == 0 ? kErrorSuccess : posix::FileErrorFromErrno(errno);
   }
   if (!S_ISDIR(link.st_mode)) return kErrorDirectory;
   if (rmdir(host.c_str()) == 0) return kErrorSuccess;
-  return errno == ENOTEMPTY || errno == EEXIST ? kErrorDirNotEmpty : FromErrno(errno);
+  return errno == ENOTEMPTY || errno == EEXIST ? kErrorDirNotEmpty : posix::FileErrorFromErrno(errno);
 }
 
 Win32Error FindEntries(const std::string& pattern, std::vector<FoundEntry>& entries) {
