@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "debug_output_capture.h"
+#include "install/RegistryImport.h"
+#include "platform/FileNames.h"
+#include "platform/FileSystem.h"
+#include "platform/Registry.h"
+#include "post_download_fixture.h"
+#include "scratch_registry_key.h"
+#include "test_files.h"
+
+namespace {
+
+using platform::RegistryAccess;
+using platform::RegistryKey;
+using platform::RegistryRoot;
+
+constexpr char kHeader[] = "Windows Registry Editor Version 5.00\r\n\r\n";
+
+std::string Utf16Le(const std::string& ascii) {
+  std::string bytes = "\xFF\xFE";
+  for (const char c : ascii) {
+    bytes += c;
+    bytes += '\0';
+  }
+  return bytes;
+}
+
+class RegistryImportTest : public PostDownloadTest {
+ protected:
+  std::string Value(const std::string& name) const {
+    RegistryKey opened;
+    std::string value;
+    if (RegistryKey::Open(RegistryRoot::CurrentUser, key_.Path(), RegistryAccess::Read, opened) !=
+            platform::kErrorSuccess ||
+        opened.ReadString(name, value) != platform::kErrorSuccess)
+      return "<none>";
+    return value;
+  }
+
+  std::string KeyLine() const { return "[HKEY_CURRENT_USER\\" + key_.Path() + "]\r\n"; }
+
+  // Imports the registry file of a registered component through the install
+  // pass.
+  void ImportComponentRegistry(const std::string& regText) {
+    CDataStructure component = Component("client.dll");
+    component.registerComponent = true;
+    ASSERT_TRUE(WriteTestFile(deployment_ + "\\client.dll.reg", regText));
+    Run({component});
+  }
+
+  ScratchRegistryKey key_;
+};
+
+TEST_F(RegistryImportTest, DescriptorSubstitutionsAndTargetFolderReadBack) {
+  // The descriptor writes the folder as a .reg string spells it.
+  host_.mergedSetup = IniFromText(
+      deployment_, "[Registry]\r\nTARGETDIR=D:\\\\Client\\\\\r\n%SERVER%=tk.example\r\n");
+  ImportComponentRegistry(kHeader + KeyLine() +
+                          "\"Folder\"=\"[TARGETDIR]bin\"\r\n\"Server\"=\"http://%SERVER%/\"\r\n"
+                          "\"Untouched\"=\"TARGETDIR\"\r\n");
+  EXPECT_EQ("D:\\Client\\bin", Value("Folder"));
+  EXPECT_EQ("http://tk.example/", Value("Server"));
+  EXPECT_EQ("TARGETDIR", Value("Untouched"));
+  // The substituted copy stays in the loader's folder; the import copy goes.
+  std::vector<platform::FoundEntry> kept;
+  platform::FindEntries(host_.loaderTempFolder + "\\Reg*.tmp", kept);
+  EXPECT_EQ(1u, kept.size());
+}
+
+TEST_F(RegistryImportTest, Utf16RegistryFileIsImportedAsUtf16) {
+  ImportComponentRegistry(Utf16Le(kHeader + KeyLine() + "\"Folder\"=\"[TARGETDIR]\"\r\n"));
+  EXPECT_EQ(deployment_ + "\\", Value("Folder"));
+}
+
+TEST_F(RegistryImportTest, BadRegistryFilesImportNothingAndTheRunGoesOn) {
+  DebugOutputCapture log;
+  ImportComponentRegistry("this is not a registry file\r\n[HKEY_CURRENT_USER\\" + key_.Path() +
+                          "]\r\n\"Folder\"=\"x\"\r\n");
+  std::string binary(4096, '\0');
+  for (size_t i = 0; i < binary.size(); ++i) binary[i] = static_cast<char>(i * 7);
+  ImportComponentRegistry(binary);
+  EXPECT_EQ("<none>", Value("Folder"));
+  // Ten megabytes of comment before the one value.
+  std::string large = kHeader + KeyLine();
+  const std::string comment = ";" + std::string(1021, '-') + "\r\n";
+  while (large.size() < 10u * 1024 * 1024) large += comment;
+  ImportComponentRegistry(large + "\"Folder\"=\"[TARGETDIR]\"\r\n");
+  EXPECT_EQ(deployment_ + "\\", Value("Folder"));
+  EXPECT_TRUE(host_.failures.Entries().empty());
+#ifndef _WIN32
+  EXPECT_TRUE(log.Mentions("not imported: line 1: not a registry file header"));
+#endif
+}
+
+TEST_F(RegistryImportTest, ShortFormOfTheTargetFromTheFirstLineWithATilde) {
+  const std::string folder = machine_.ScratchFolder() + "\\long folder name";
+  platform::CreateDirectoryWithParents(folder);
+  const std::string source = deployment_ + "\\source.reg";
+  const std::string target = deployment_ + "\\target.reg";
+  ASSERT_TRUE(WriteTestFile(source, "a=[TARGETDIR]\nb~=[TARGETDIR]\nc=[TARGETDIR]"));
+  ASSERT_TRUE(CopyWithReplacement(source, target, "[TARGETDIR]", folder));
+  std::string shortForm = folder;
+#ifdef _WIN32
+  // Windows has an 8.3 name for a folder name with blanks.
+  ASSERT_TRUE(platform::QueryShortPathName(folder, shortForm));
+  EXPECT_NE(folder, shortForm);
+#endif
+  EXPECT_EQ("a=" + folder + "\r\nb~=" + shortForm + "\r\nc=" + shortForm + "\r\n",
+            ReadTestFile(target));
+  EXPECT_FALSE(CopyWithReplacement(deployment_ + "\\missing.reg", target, "x", "y"));
+}
+
+TEST_F(RegistryImportTest, LongLinesAreCopiedWhole) {
+  const std::string source = deployment_ + "\\long.reg";
+  const std::string target = deployment_ + "\\copy.reg";
+  const std::string line = "\"Data\"=hex:" + std::string(6000, '0') + "[TARGETDIR]";
+  ASSERT_TRUE(WriteTestFile(source, line + "\r\nnext\r\n"));
+  ASSERT_TRUE(CopyWithReplacement(source, target, "[TARGETDIR]", "00"));
+  EXPECT_EQ(line.substr(0, line.size() - 11) + "00\r\nnext\r\n", ReadTestFile(target));
+}
+
+}  // namespace
