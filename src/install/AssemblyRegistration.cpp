@@ -19,8 +19,7 @@ using platform::RegistryRoot;
 constexpr char kPreferredFramework[] = "v4.0.30319";
 constexpr char kRegasm[] = "regasm.exe";
 constexpr uint32_t kRegasmTimeoutMs = 100000;
-constexpr char kFrameworkDownloadPage[] =
-    "https://dotnet.microsoft.com/download/dotnet-framework";
+constexpr char kFrameworkDownloadPage[] = "https://dotnet.microsoft.com/download/dotnet-framework";
 // HKEY_CLASSES_ROOT is the user's classes over the machine's.
 constexpr char kClasses[] = "SOFTWARE\\Classes\\";
 constexpr RegistryRoot kClassesRoots[] = {RegistryRoot::CurrentUser, RegistryRoot::LocalMachine};
@@ -59,7 +58,8 @@ void RemoveClassRegistration(const std::string& progId) {
 
 }  // namespace
 
-bool FindRegasm(std::string& regasm, platform::Win32Error& error, const FrameworkKey& frameworkKey) {
+bool FindRegasm(std::string& regasm, platform::Win32Error& error,
+                const FrameworkKey& frameworkKey) {
   RegistryKey key;
   error = RegistryKey::Open(frameworkKey.root, frameworkKey.path, RegistryAccess::Read, key);
   if (error != platform::kErrorSuccess) {
@@ -90,8 +90,9 @@ bool RegisterAssembly(const std::string& path, const std::string& progId, uint32
     return false;
   }
   RemoveClassRegistration(progId);
-  const bool ran = runExeAndWait(regasm, error, Format("%s \"%s\"", "/codebase /silent", path.c_str()),
-                                 kRegasmTimeoutMs, true);
+  const bool ran =
+      runExeAndWait(regasm, error, Format("%s \"%s\"", "/codebase /silent", path.c_str()),
+                    kRegasmTimeoutMs, true);
   return ran && error == 0;
 }
 
@@ -101,10 +102,12 @@ AssemblyFailure DescribeAssemblyFailure(uint32_t error, const std::string& path)
     case 3:
       return {"You do not have the .NET Framework installed on this computer.",
               kFrameworkDownloadPage};
-    case 5: return {"Cannot register assembly -access denied.", path};
+    case 5:
+      return {"Cannot register assembly -access denied.", path};
     case 11:
       return {"The .exe file is invalid (non-Microsoft Win32 .exe or error in .exe image).", ""};
-    default: return {"Cannot register assembly.", path};
+    default:
+      return {"Cannot register assembly.", path};
   }
 }
 

@@ -77,11 +77,11 @@ PostDownloadActions::Paths PostDownloadActions::PathsOf(const CDataStructure& re
   const std::string path = ReplaceAll(record.destinationAsWritten, "/", "\\");
   paths.name = FileNamePart(path);
   uint32_t attributes = 0;
-  paths.folder = platform::ReadPathAttributes(path, attributes) ? FolderPart(path) : deploymentFolder;
+  paths.folder =
+      platform::ReadPathAttributes(path, attributes) ? FolderPart(path) : deploymentFolder;
   paths.folder = WithFinalSeparator(ReplaceAll(paths.folder, "/", "\\"));
-  paths.registryFile = JoinPath(deploymentFolder, record.registryFile.empty()
-                                                      ? paths.name + ".reg"
-                                                      : record.registryFile);
+  paths.registryFile = JoinPath(
+      deploymentFolder, record.registryFile.empty() ? paths.name + ".reg" : record.registryFile);
   const size_t separator = record.destination.rfind('\\');
   paths.target = separator == std::string::npos
                      ? "\\" + paths.name
@@ -96,10 +96,10 @@ void PostDownloadActions::Install(const CDataStructure& record, bool& registered
   try {
     NotifyUserOfPostDownloadAction(record.description);
     const Paths paths = PathsOf(record);
-    const bool registerIt = !record.setup &&
-                            (host_.IsolatedDeployment() ? record.registerIsolated
-                                                        : record.registerComponent) &&
-                            !host_.SharedMode();
+    const bool registerIt =
+        !record.setup &&
+        (host_.IsolatedDeployment() ? record.registerIsolated : record.registerComponent) &&
+        !host_.SharedMode();
     if (registerIt) {
       registered = true;
       if (FileExists(paths.registryFile)) {
@@ -127,8 +127,7 @@ void PostDownloadActions::Register(const CDataStructure& record, const Paths& pa
     }
   } else if (record.dotNetAssembly) {
     RegisterAssemblyAndLogError(paths.target, record.progId, host_.Failures());
-  } else if (paths.extension == ".dll" || paths.extension == ".ocx" ||
-             paths.extension == ".tlb") {
+  } else if (paths.extension == ".dll" || paths.extension == ".ocx" || paths.extension == ".tlb") {
     RegisterLibrary(paths.target, paths.extension, host_.Failures());
   }
 }
@@ -137,10 +136,10 @@ void PostDownloadActions::ImportRegistry(const CDataStructure& record, const Pat
   const char* const location = "CLoader::PostDownloadActions";
   Log().Info(location, "Importing registry settings:" + record.destination);
   CIniFile& setup = host_.MergedSetup();
-  const std::string targetFolder = setup.HasKey(kRegistrySection, kTargetDirKey)
-                                       ? WithFinalSeparator(setup.GetValue(kRegistrySection,
-                                                                           kTargetDirKey))
-                                       : paths.registryFolder;
+  const std::string targetFolder =
+      setup.HasKey(kRegistrySection, kTargetDirKey)
+          ? WithFinalSeparator(setup.GetValue(kRegistrySection, kTargetDirKey))
+          : paths.registryFolder;
   // The working folder is not made in advance; without it no temporary
   // name can be had and nothing would be imported.
   const std::string temporaryFolder = host_.LoaderTempFolder();
@@ -200,8 +199,7 @@ bool PostDownloadActions::CabinetWouldOverwriteRecords(const std::string& cabine
 void PostDownloadActions::MergeManifests() {
   const char* const location = "CLoader::MergeManifests";
   const std::vector<std::string> manifests = host_.ManifestNames();
-  if (manifests.empty() || (host_.ClientAlreadyDeployed() && host_.FlavorAlreadyDeployed()))
-    return;
+  if (manifests.empty() || (host_.ClientAlreadyDeployed() && host_.FlavorAlreadyDeployed())) return;
   const std::string folder = host_.DeploymentFolder();
   std::string arguments = "\"" + folder + "\"";
   for (const std::string& manifest : manifests) arguments += " " + manifest;

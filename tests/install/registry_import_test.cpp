@@ -7,6 +7,7 @@
 #include "install/RegistryImport.h"
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
+#include "platform/InstallServices.h"
 #include "platform/Registry.h"
 #include "post_download_fixture.h"
 #include "scratch_registry_key.h"
@@ -122,5 +123,37 @@ TEST_F(RegistryImportTest, LongLinesAreCopiedWhole) {
   ASSERT_TRUE(CopyWithReplacement(source, target, "[TARGETDIR]", "00"));
   EXPECT_EQ(line.substr(0, line.size() - 11) + "00\r\nnext\r\n", ReadTestFile(target));
 }
+
+#ifndef _WIN32
+bool KeyExists(RegistryRoot root, const std::string& path) {
+  RegistryKey key;
+  return RegistryKey::Open(root, path, RegistryAccess::Read, key) == platform::kErrorSuccess;
+}
+
+TEST_F(RegistryImportTest, ClassesRootLandsInTheMachineClassesAndForeignRootsAreLeftOut) {
+  ScratchRegistryKey classes(RegistryRoot::LocalMachine, "SOFTWARE\\Classes\\Varnik.Merge");
+  const std::string file = deployment_ + "\\merge.reg";
+  ASSERT_TRUE(WriteTestFile(file, kHeader +
+                                      std::string("[HKEY_CLASSES_ROOT\\Varnik.Merge]\r\n@=\"x\"\r\n"
+                                                  "[HKEY_USERS\\.DEFAULT\\Software]\r\n") +
+                                      KeyLine() + "\"A\"=\"b\"\r\n"));
+  std::string detail;
+  EXPECT_EQ(platform::RegistryFileMerge::Merged, platform::MergeRegistryFile(file, detail));
+  EXPECT_EQ("keys under roots this machine does not keep: HKEY_USERS", detail);
+  RegistryKey merged;
+  std::string value;
+  ASSERT_EQ(platform::kErrorSuccess, RegistryKey::Open(RegistryRoot::LocalMachine, classes.Path(),
+                                                       RegistryAccess::Read, merged));
+  EXPECT_EQ(platform::kErrorSuccess, merged.ReadString("", value));
+  EXPECT_EQ("x", value);
+  EXPECT_EQ("b", Value("A"));
+
+  // A file that would delete a whole hive changes nothing at all.
+  ASSERT_TRUE(WriteTestFile(file, kHeader + KeyLine() + "\"C\"=\"d\"\r\n[-HKEY_CLASSES_ROOT]\r\n"));
+  EXPECT_EQ(platform::RegistryFileMerge::Refused, platform::MergeRegistryFile(file, detail));
+  EXPECT_EQ("<none>", Value("C"));
+  EXPECT_TRUE(KeyExists(RegistryRoot::LocalMachine, classes.Path()));
+}
+#endif
 
 }  // namespace

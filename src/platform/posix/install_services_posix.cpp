@@ -46,7 +46,8 @@ bool DeletesAHive(const RegTextDocument& document) {
   for (const RegTextSection& section : document.sections) {
     if (section.remove && section.key.size() == 1) return true;
     // [-HKEY_CLASSES_ROOT] became the machine's whole Classes key.
-    if (section.remove && section.key.size() == 3 && RegistryNamesEqual(section.key[1], "SOFTWARE") &&
+    if (section.remove && section.key.size() == 3 &&
+        RegistryNamesEqual(section.key[1], "SOFTWARE") &&
         RegistryNamesEqual(section.key[2], "Classes"))
       return true;
   }
