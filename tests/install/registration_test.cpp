@@ -136,54 +136,23 @@ TEST_F(RegasmTest, RegasmRunsAfterTheStaleClassIsRemoved) {
   EXPECT_TRUE(KeyExists(RegistryRoot::CurrentUser, otherClass.Path()));
 }
 
-TEST(AssemblyFailureTest, EachErrorHasItsEntry) {
-  const std::string path = "C:\\d\\a.dll";
-  const std::string notInstalled = "You do not have the .NET Framework installed on this computer.";
-  struct Case {
-    uint32_t error;
-    std::string file;
-    std::string description;
-  };
-  for (const Case& c : std::vector<Case>{
-           {2, notInstalled, "https://dotnet.microsoft.com/download/dotnet-framework"},
-           {3, notInstalled, "https://dotnet.microsoft.com/download/dotnet-framework"},
-           {5, "Cannot register assembly -access denied.", path},
-           {11, "The .exe file is invalid (non-Microsoft Win32 .exe or error in .exe image).", ""},
-           {0, "Cannot register assembly.", path},
-           {4, "Cannot register assembly.", path},
-           {259, "Cannot register assembly.", path}}) {
-    const AssemblyFailure failure = DescribeAssemblyFailure(c.error, path);
-    EXPECT_EQ(c.file, failure.file) << c.error;
-    EXPECT_EQ(c.description, failure.description) << c.error;
-  }
-}
-
-TEST_F(RegistrationTest, SurrogateSwitchNamesTheChosenComponent) {
+TEST_F(RegistrationTest, SurrogateSwitchFollowsARegistrationAndNamesTheChosenComponent) {
+  host_.comSurrogate = true;
   for (const bool forXpi : {true, false}) {
     const std::string id = forXpi ? kXpiSurrogateId : kRiRurSurrogateId;
     ScratchRegistryKey appId(RegistryRoot::LocalMachine, "SOFTWARE\\Classes\\AppID\\" + id);
     ScratchRegistryKey classId(RegistryRoot::LocalMachine, "SOFTWARE\\Classes\\CLSID\\" + id);
+    host_.isVuvoVizizSetup = !forXpi;
+    Run({Component("plain.txt")});
+    EXPECT_FALSE(KeyExists(RegistryRoot::LocalMachine, appId.Path()));
+    CDataStructure registered = Component("data.txt");
+    registered.registerComponent = true;
     DebugOutputCapture log;
-    EXPECT_TRUE(EnableXPI_SA_Surrogate(forXpi));
+    Run({registered});
     EXPECT_EQ("", ReadString(RegistryRoot::LocalMachine, appId.Path(), "DllSurrogate"));
     EXPECT_EQ(id, ReadString(RegistryRoot::LocalMachine, classId.Path(), "AppID"));
     EXPECT_TRUE(log.Mentions(forXpi ? "Enable XPI COM surrogate " : "Enable RiRUR COM surrogate "));
   }
-}
-
-TEST_F(RegistrationTest, SurrogateFollowsARegistrationWhenAskedFor) {
-  ScratchRegistryKey appId(RegistryRoot::LocalMachine,
-                           std::string("SOFTWARE\\Classes\\AppID\\") + kRiRurSurrogateId);
-  ScratchRegistryKey classId(RegistryRoot::LocalMachine,
-                             std::string("SOFTWARE\\Classes\\CLSID\\") + kRiRurSurrogateId);
-  host_.comSurrogate = true;
-  host_.isVuvoVizizSetup = true;
-  Run({Component("plain.txt")});
-  EXPECT_FALSE(KeyExists(RegistryRoot::LocalMachine, appId.Path()));
-  CDataStructure registered = Component("data.txt");
-  registered.registerComponent = true;
-  Run({registered});
-  EXPECT_TRUE(KeyExists(RegistryRoot::LocalMachine, appId.Path()));
 }
 
 #ifdef _WIN32
@@ -259,15 +228,25 @@ TEST_F(ComLibraryTest, TypeLibraryFileIsNotCalledInto) {
   EXPECT_TRUE(failures_.Entries().empty());
 }
 
-TEST_F(RegasmTest, RegasmFailureGoesToTheReport) {
-  const std::string regasm = AddFramework("v4.0.30319", true);
-  ASSERT_TRUE(WriteTestFile(regasm + ".exit.txt", "5"));
+TEST_F(RegasmTest, RegasmFailuresGoToTheReport) {
   FailureList failures;
   const std::string assembly = deployment_ + "\\api.dll";
+  AddFramework("v2.0.50727", true);
   RegisterAssemblyAndLogError(assembly, progId_, failures, framework_);
-  ASSERT_EQ(1u, failures.Entries().size());
-  EXPECT_EQ("Cannot register assembly -access denied.", failures.Entries()[0].file);
-  EXPECT_EQ(assembly, failures.Entries()[0].description);
+  const std::string regasm = AddFramework("v4.0.30319", true);
+  ASSERT_TRUE(WriteTestFile(regasm + ".exit.txt", "5"));
+  RegisterAssemblyAndLogError(assembly, progId_, failures, framework_);
+  ASSERT_TRUE(WriteTestFile(regasm + ".exit.txt", "11"));
+  RegisterAssemblyAndLogError(assembly, progId_, failures, framework_);
+  const std::vector<FailureList::Entry> entries = failures.Entries();
+  ASSERT_EQ(3u, entries.size());
+  EXPECT_EQ("You do not have the .NET Framework installed on this computer.", entries[0].file);
+  EXPECT_EQ("https://dotnet.microsoft.com/download/dotnet-framework", entries[0].description);
+  EXPECT_EQ("Cannot register assembly -access denied.", entries[1].file);
+  EXPECT_EQ(assembly, entries[1].description);
+  EXPECT_EQ("The .exe file is invalid (non-Microsoft Win32 .exe or error in .exe image).",
+            entries[2].file);
+  EXPECT_EQ("", entries[2].description);
 }
 #else
 TEST_F(RegistrationTest, WithoutWindowsRegistrationSaysSoAndReportsNothing) {

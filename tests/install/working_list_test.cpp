@@ -45,6 +45,4 @@ TEST(WorkingListTest, RegistryEntriesThenExtensibilityThenTheFirstPackage) {
             Names(BuildWorkingList(records)));
 }
 
-TEST(WorkingListTest, EmptyStaysEmpty) { EXPECT_TRUE(BuildWorkingList({}).empty()); }
-
 }  // namespace
