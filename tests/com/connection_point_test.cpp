@@ -248,6 +248,20 @@ TEST_F(ConnectionPointTest, ASinkThatReleasesItselfDuringItsCallLivesUntilTheCal
   EXPECT_EQ(SinksCalled(), (std::vector<std::string>{"self", "other"}));
 }
 
+TEST_F(ConnectionPointTest, ASinkMayDropTheLastReferenceToTheSourceWhileItIsCalled) {
+  DWORD cookie = 0;
+  Connect("drops", cookie)->onCall = [&] {
+    point_->Release();
+    point_ = nullptr;
+    container_->Release();
+    container_ = nullptr;
+    return S_OK;
+  };
+  Connect("next", cookie);
+  EXPECT_EQ(Events().Fire_OnFailure("gone"), S_OK);
+  EXPECT_EQ(SinksCalled(), (std::vector<std::string>{"drops", "next"}));
+}
+
 TEST_F(ConnectionPointTest, ATextThatCannotBeAllocatedStopsTheEventBeforeAnySink) {
   container_->Release();
   container_ = nullptr;

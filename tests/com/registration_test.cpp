@@ -15,6 +15,7 @@
 #include "infra/StringHelpers.h"
 #include "infra/SystemInfo.h"
 #include "scratch_registry_key.h"
+#include "test_machine.h"
 
 namespace {
 
@@ -169,6 +170,27 @@ TEST_F(RegistrationTest, DllInstallWithoutACommandLineRegistersForTheMachine) {
   ExpectScriptsWritten(RegistryRoot::LocalMachine);
   ASSERT_EQ(varnik.Install(FALSE, nullptr), S_OK);
   ExpectNothingOfOurs(RegistryRoot::LocalMachine);
+}
+
+TEST_F(RegistrationTest, AModulePathTheCodePageCannotHoldIsRefusedNotRegisteredWrong) {
+  if (GetACP() == CP_UTF8) GTEST_SKIP() << "a UTF-8 code page holds every path";
+  TestMachine machine;
+  const std::string scratch = machine.ScratchFolder();
+  // A Sinhala letter: no ANSI code page has it.
+  const std::wstring folder = std::wstring(scratch.begin(), scratch.end()) + L"\\\u0d9a";
+  const std::wstring copy = folder + L"\\varnik.dll";
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  ASSERT_TRUE(CopyFileW(VarnikDllPathW().c_str(), copy.c_str(), FALSE));
+  HMODULE module = LoadLibraryW(copy.c_str());
+  ASSERT_NE(module, nullptr);
+  auto registerServer = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
+      reinterpret_cast<void*>(GetProcAddress(module, "DllRegisterServer")));
+  ASSERT_NE(registerServer, nullptr);
+  EXPECT_EQ(registerServer(), HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION));
+  FreeLibrary(module);
+  ExpectNothingOfOurs(RegistryRoot::LocalMachine);
+  DeleteFileW(copy.c_str());
+  RemoveDirectoryW(folder.c_str());
 }
 
 // A plan of one good class script for the user and something that fails
