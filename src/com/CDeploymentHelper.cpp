@@ -1,8 +1,7 @@
 #include "com/CDeploymentHelper.h"
 
-#include <new>
-
 #include "com/ComText.h"
+#include "com/Guarded.h"
 #include "infra/SimpleLogger.h"
 #include "infra/StringHelpers.h"
 
@@ -18,19 +17,6 @@ static_assert(sizeof(ACTCTXA) == 32, "the request as the 32-bit control makes it
 
 constexpr char kCreateLocation[] = "CDeploymentHelper::CreateActivationContext";
 constexpr char kDestroyLocation[] = "CDeploymentHelper::DestroyActivationContext";
-
-// C++ exceptions never cross the COM boundary.
-template <class Body>
-HRESULT Guarded(const char* location, Body body) {
-  try {
-    return body();
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    SimpleLogger::GetInstance()->Error(location, "Unknown exception");
-    return E_UNEXPECTED;
-  }
-}
 
 }  // namespace
 
@@ -63,7 +49,7 @@ HRESULT CDeploymentHelper::Fail(const char* location, const std::string& text, H
 }
 
 STDMETHODIMP CDeploymentHelper::CreateActivationContext() {
-  return Guarded(kCreateLocation, [this] {
+  return NVarnik::Guarded(kCreateLocation, [this] {
     if (actCtx_ != nullptr) {
       return Fail(kCreateLocation, "Cannot create an Activation Context, it is already created",
                   kIllegalMethodCall);
@@ -103,7 +89,7 @@ STDMETHODIMP CDeploymentHelper::CreateActivationContext() {
 }
 
 STDMETHODIMP CDeploymentHelper::DestroyActivationContext() {
-  return Guarded(kDestroyLocation, [this] {
+  return NVarnik::Guarded(kDestroyLocation, [this] {
     HANDLE current = nullptr;
     if (!GetCurrentActCtx(&current)) current = nullptr;
     HRESULT result = E_FAIL;
@@ -145,14 +131,14 @@ HRESULT CDeploymentHelper::StorePath(const char* location, BSTR value, const cha
 
 STDMETHODIMP CDeploymentHelper::put_DeploymentFolder(BSTR newVal) {
   constexpr char kLocation[] = "CDeploymentHelper::put_DeploymentFolder";
-  return Guarded(kLocation, [&] {
+  return NVarnik::Guarded(kLocation, [&] {
     return StorePath(kLocation, newVal, "deployment folder", deploymentFolder_);
   });
 }
 
 STDMETHODIMP CDeploymentHelper::put_DeploymentFlavor(BSTR newVal) {
   constexpr char kLocation[] = "CDeploymentHelper::put_DeploymentFlavor";
-  return Guarded(kLocation, [&] {
+  return NVarnik::Guarded(kLocation, [&] {
     deploymentFlavor_ = NVarnik::AnsiFromBstr(newVal);
     SimpleLogger::GetInstance()->Info(kLocation, "Property set to: " + deploymentFlavor_);
     return S_OK;
@@ -161,7 +147,7 @@ STDMETHODIMP CDeploymentHelper::put_DeploymentFlavor(BSTR newVal) {
 
 STDMETHODIMP CDeploymentHelper::put_ManifestFileName(BSTR newVal) {
   constexpr char kLocation[] = "CDeploymentHelper::put_ManifestFileName";
-  return Guarded(kLocation, [&] {
+  return NVarnik::Guarded(kLocation, [&] {
     return StorePath(kLocation, newVal, "manifest file name", manifestFileName_);
   });
 }

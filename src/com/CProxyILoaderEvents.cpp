@@ -1,7 +1,6 @@
 #include "com/CProxyILoaderEvents.h"
 
-#include <new>
-
+#include "com/Guarded.h"
 #include "com/varnik_h.h"
 #include "infra/SimpleLogger.h"
 #include "infra/StringHelpers.h"
@@ -28,19 +27,6 @@ HRESULT OutOfMemory(const char* operation) {
   return E_OUTOFMEMORY;
 }
 
-// Nothing thrown while an event is prepared reaches the session.
-template <class Body>
-HRESULT Guarded(const char* operation, Body body) {
-  try {
-    return body();
-  } catch (const std::bad_alloc&) {
-    return OutOfMemory(operation);
-  } catch (...) {
-    SimpleLogger::GetInstance()->Error(Location(operation), "Unknown exception");
-    return E_UNEXPECTED;
-  }
-}
-
 }  // namespace
 
 CProxyILoaderEvents::CProxyILoaderEvents(IUnknown* owner,
@@ -48,18 +34,11 @@ CProxyILoaderEvents::CProxyILoaderEvents(IUnknown* owner,
     : NVarnik::ConnectionPoint(owner, DIID_ILoaderEvents), allocate_(allocate) {}
 
 HRESULT CProxyILoaderEvents::Fire_OnReady() {
-  return Guarded("Fire_OnReady", [this] {
-    SimpleLogger::GetInstance()->Info(Location("Fire_OnReady"), "Firing OnReady event...");
-    NVarnik::EventArguments none(allocate_);
-    Fire(kOnReady, none);
-    // What follows the event starts a new stretch of the log file.
-    SimpleLogger::GetInstance()->CloseFile();
-    return S_OK;
-  });
+  return FireThenCloseLog("Fire_OnReady", "Firing OnReady event...", kOnReady);
 }
 
 HRESULT CProxyILoaderEvents::Fire_OnUIActive() {
-  return Guarded("Fire_OnUIActive", [this] {
+  return NVarnik::Guarded(Location("Fire_OnUIActive"), [this] {
     SimpleLogger::GetInstance()->Info(Location("Fire_OnUIActive"), "Firing OnUIActive event...");
     NVarnik::EventArguments none(allocate_);
     return Fire(kOnUIActive, none);
@@ -68,7 +47,7 @@ HRESULT CProxyILoaderEvents::Fire_OnUIActive() {
 
 HRESULT CProxyILoaderEvents::Fire_OnDownloadProgress(int fileNo, int totalFiles,
                                                      const std::string& description) {
-  return Guarded("Fire_OnDownloadProgress", [&] {
+  return NVarnik::Guarded(Location("Fire_OnDownloadProgress"), [&] {
     NVarnik::EventArguments arguments(allocate_);
     arguments.AddInt(fileNo);
     arguments.AddInt(totalFiles);
@@ -78,7 +57,7 @@ HRESULT CProxyILoaderEvents::Fire_OnDownloadProgress(int fileNo, int totalFiles,
 }
 
 HRESULT CProxyILoaderEvents::Fire_OnFileDownloadProgress(int percentage) {
-  return Guarded("Fire_OnFileDownloadProgress", [&] {
+  return NVarnik::Guarded(Location("Fire_OnFileDownloadProgress"), [&] {
     NVarnik::EventArguments arguments(allocate_);
     arguments.AddInt(percentage);
     return Fire(kOnFileDownloadProgress, arguments);
@@ -86,7 +65,7 @@ HRESULT CProxyILoaderEvents::Fire_OnFileDownloadProgress(int percentage) {
 }
 
 HRESULT CProxyILoaderEvents::Fire_OnError(const std::string& message) {
-  return Guarded("Fire_OnError", [&] {
+  return NVarnik::Guarded(Location("Fire_OnError"), [&] {
     SimpleLogger::GetInstance()->Warning(Location("Fire_OnError"),
                                          Format("Fire_OnError(message='%s')", message.c_str()));
     return FireWithText("Fire_OnError", kOnError, message);
@@ -94,7 +73,7 @@ HRESULT CProxyILoaderEvents::Fire_OnError(const std::string& message) {
 }
 
 HRESULT CProxyILoaderEvents::Fire_OnFailure(const std::string& message) {
-  return Guarded("Fire_OnFailure", [&] {
+  return NVarnik::Guarded(Location("Fire_OnFailure"), [&] {
     SimpleLogger::GetInstance()->Warning(Location("Fire_OnFailure"),
                                          Format("Fire_OnFailure(message=%s)", message.c_str()));
     return FireWithText("Fire_OnFailure", kOnFailure, message);
@@ -102,18 +81,12 @@ HRESULT CProxyILoaderEvents::Fire_OnFailure(const std::string& message) {
 }
 
 HRESULT CProxyILoaderEvents::Fire_OnDownloadStart() {
-  return Guarded("Fire_OnDownloadStart", [this] {
-    SimpleLogger::GetInstance()->Info(Location("Fire_OnDownloadStart"),
-                                      "Firing OnDownloadStart event...");
-    NVarnik::EventArguments none(allocate_);
-    Fire(kOnDownloadStart, none);
-    SimpleLogger::GetInstance()->CloseFile();
-    return S_OK;
-  });
+  return FireThenCloseLog("Fire_OnDownloadStart", "Firing OnDownloadStart event...",
+                          kOnDownloadStart);
 }
 
 HRESULT CProxyILoaderEvents::Fire_OnSlo() {
-  return Guarded("Fire_OnSlo", [this] {
+  return NVarnik::Guarded(Location("Fire_OnSlo"), [this] {
     NVarnik::EventArguments none(allocate_);
     HRESULT last = S_OK;
     Fire(kOnSlo, none, &last);
@@ -126,4 +99,16 @@ HRESULT CProxyILoaderEvents::FireWithText(const char* operation, DISPID id,
   NVarnik::EventArguments arguments(allocate_);
   if (!arguments.AddString(text)) return OutOfMemory(operation);
   return Fire(id, arguments);
+}
+
+HRESULT CProxyILoaderEvents::FireThenCloseLog(const char* operation, const char* message,
+                                              DISPID id) {
+  return NVarnik::Guarded(Location(operation), [=] {
+    SimpleLogger::GetInstance()->Info(Location(operation), message);
+    NVarnik::EventArguments none(allocate_);
+    Fire(id, none);
+    // What follows the event starts a new stretch of the log file.
+    SimpleLogger::GetInstance()->CloseFile();
+    return S_OK;
+  });
 }

@@ -26,7 +26,8 @@ class CProxyILoaderEvents : public NVarnik::ConnectionPoint {
   HRESULT Fire_OnSlo();
 
  private:
-  HRESULT FireWithText(const char* location, DISPID id, const std::string& text);
+  HRESULT FireWithText(const char* operation, DISPID id, const std::string& text);
+  HRESULT FireThenCloseLog(const char* operation, const char* message, DISPID id);
 
   NVarnik::EventArguments::BstrAllocator allocate_;
 };

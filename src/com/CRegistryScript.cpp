@@ -292,31 +292,30 @@ bool CRegistryScript::Parse(const std::string& text, std::string& error) {
   return true;
 }
 
-platform::Win32Error CRegistryScript::Register(const Replacements& replacements,
-                                               bool perUser) const {
-  for (const Root& root : roots_) {
-    RootLocation location;
-    LocateRoot(root.name, perUser, location);
-    const Writer writer(replacements, location.root);
-    for (const Entry& entry : root.entries) {
-      const Win32Error error = writer.Register(location.path, entry);
-      if (error != kErrorSuccess) return error;
-    }
-  }
-  return kErrorSuccess;
-}
-
-platform::Win32Error CRegistryScript::Unregister(const Replacements& replacements,
-                                                 bool perUser) const {
+platform::Win32Error CRegistryScript::Apply(const Replacements& replacements, bool perUser,
+                                            bool registering) const {
   Win32Error first = kErrorSuccess;
   for (const Root& root : roots_) {
     RootLocation location;
     LocateRoot(root.name, perUser, location);
     const Writer writer(replacements, location.root);
     for (const Entry& entry : root.entries) {
-      const Win32Error error = writer.Unregister(location.path, entry);
+      const Win32Error error = registering ? writer.Register(location.path, entry)
+                                           : writer.Unregister(location.path, entry);
+      if (error == kErrorSuccess) continue;
+      if (registering) return error;
       if (first == kErrorSuccess) first = error;
     }
   }
   return first;
+}
+
+platform::Win32Error CRegistryScript::Register(const Replacements& replacements,
+                                               bool perUser) const {
+  return Apply(replacements, perUser, true);
+}
+
+platform::Win32Error CRegistryScript::Unregister(const Replacements& replacements,
+                                                 bool perUser) const {
+  return Apply(replacements, perUser, false);
 }

@@ -72,5 +72,8 @@ class CRegistryScript {
   class Parser;
   class Writer;
 
+  platform::Win32Error Apply(const Replacements& replacements, bool perUser,
+                             bool registering) const;
+
   std::vector<Root> roots_;
 };

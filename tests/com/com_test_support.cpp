@@ -73,6 +73,10 @@ long RunAndWait(const std::string& commandLine) {
   return static_cast<long>(exitCode);
 }
 
+std::string Regsvr32(const std::string& switches) {
+  return "regsvr32.exe /s " + switches + " \"" + VarnikDllPath() + "\"";
+}
+
 bool KeyExists(platform::RegistryRoot root, const std::string& path) {
   platform::RegistryKey key;
   return platform::RegistryKey::Open(root, path, platform::RegistryAccess::Read, key) ==

@@ -57,6 +57,9 @@ class LoadedVarnik {
 // it could not be started or did not end.
 long RunAndWait(const std::string& commandLine);
 
+// regsvr32 silent, with the switches, on this build's varnik.dll.
+std::string Regsvr32(const std::string& switches);
+
 bool KeyExists(platform::RegistryRoot root, const std::string& path);
 // The default value of a key, or "<missing>".
 std::string DefaultValue(platform::RegistryRoot root, const std::string& path);

@@ -82,10 +82,6 @@ void ExpectNothingOfOurs(RegistryRoot root) {
   EXPECT_TRUE(KeyExists(root, kClasses + "CLSID")) << "CLSID is never removed";
 }
 
-std::string Regsvr32(const std::string& switches) {
-  return "regsvr32.exe /s " + switches + " \"" + VarnikDllPath() + "\"";
-}
-
 // Leaves neither kind of registration behind, whatever a test did.
 class RegistrationTest : public ::testing::Test {
  protected:

@@ -58,10 +58,6 @@ const char kManifest[] =
     "  <file name=\"zelclient.dll\"/>\r\n"
     "</assembly>\r\n";
 
-std::string Regsvr32(const std::string& switches) {
-  return "regsvr32.exe /s " + switches + " \"" + VarnikDllPath() + "\"";
-}
-
 class ScriptHostTest : public MachineTest {
  protected:
   void SetUp() override { ASSERT_EQ(RunAndWait(Regsvr32("")), 0); }
