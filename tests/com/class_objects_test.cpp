@@ -69,31 +69,4 @@ TEST(ClassObjectsTest, LiveObjectsAndServerLocksKeepTheModuleLoaded) {
   factory->Release();
 }
 
-TEST(ClassObjectsTest, TheHelperAnswersItsInterfacesWithOneIdentity) {
-  LoadedVarnik varnik;
-  IUnknown* object = nullptr;
-  ASSERT_EQ(varnik.Create(CLSID_DeploymentHelper, IID_IUnknown, reinterpret_cast<void**>(&object)),
-            S_OK);
-  for (const IID* iid : {&IID_IDeploymentHelper, &IID_IDeploymentHelper2, &IID_IDispatch,
-                         &IID_ISupportErrorInfo}) {
-    IUnknown* answer = nullptr;
-    ASSERT_EQ(object->QueryInterface(*iid, reinterpret_cast<void**>(&answer)), S_OK);
-    IUnknown* identity = nullptr;
-    ASSERT_EQ(answer->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)), S_OK);
-    EXPECT_EQ(identity, object);
-    identity->Release();
-    answer->Release();
-  }
-  void* none = reinterpret_cast<void*>(1);
-  EXPECT_EQ(object->QueryInterface(IID_IConnectionPointContainer, &none), E_NOINTERFACE);
-  EXPECT_EQ(none, nullptr);
-  ISupportErrorInfo* errors = nullptr;
-  ASSERT_EQ(object->QueryInterface(IID_ISupportErrorInfo, reinterpret_cast<void**>(&errors)), S_OK);
-  EXPECT_EQ(errors->InterfaceSupportsErrorInfo(IID_IDeploymentHelper2), S_OK);
-  EXPECT_EQ(errors->InterfaceSupportsErrorInfo(IID_IDeploymentHelper), S_OK);
-  EXPECT_EQ(errors->InterfaceSupportsErrorInfo(IID_IConnectionPointContainer), S_FALSE);
-  errors->Release();
-  object->Release();
-}
-
 }  // namespace
