@@ -17,7 +17,7 @@
 
 namespace {
 
-class BenchHost : public TransferHost, TransferProgress, TransferEvents {
+class BenchHost : public TransferHost, TransferProgress {
  public:
   BenchHost(std::string folder, bool checks) : folder_(std::move(folder)), checks_(checks) {}
 
@@ -32,13 +32,10 @@ class BenchHost : public TransferHost, TransferProgress, TransferEvents {
   FailureTrace& Failures() override { return failures_; }
   void ExpandPathMacros(std::string&) override {}
   TransferProgress& Progress() override { return *this; }
-  TransferEvents& Events() override { return *this; }
   bool ChecksSignatures() const override { return checks_; }
 
-  int32_t ProgressBarCount() const override { return 1 << 20; }
-  void SetProgressBarPosition(int32_t, int) override {}
+  void ReportFileProgress(int32_t, uint64_t, uint64_t) override {}
   void FinishProgressEntry(int32_t) override {}
-  void OnFileDownloadProgress(int) override {}
 
   size_t FailureCount() const { return failures_.Entries().size(); }
 

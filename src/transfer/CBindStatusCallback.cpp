@@ -130,12 +130,7 @@ HResult CBindStatusCallback<Owner>::OnProgress(uint32_t progress, uint32_t progr
                                                const std::string&) {
   if (record_.alreadyPresent) return platform::kSOk;
   PumpMessages();
-  const int32_t position = record_.position;
-  if (position >= 0 && position < owner_.Progress().ProgressBarCount() && progressMax != 0) {
-    const int percent = static_cast<int>(static_cast<uint64_t>(progress) * 100 / progressMax);
-    owner_.Progress().SetProgressBarPosition(position, percent);
-    owner_.Events().OnFileDownloadProgress(percent);
-  }
+  owner_.Progress().ReportFileProgress(record_.position, progress, progressMax);
   return platform::kSOk;
 }
 

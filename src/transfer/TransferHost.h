@@ -11,23 +11,16 @@
 
 class WinInetWebClient;
 
-// The progress rows of the component transfers.
+// The progress rows of the component transfers (the session's progress
+// view answers both).
 class TransferProgress {
  public:
   virtual ~TransferProgress() = default;
-  // How many component progress bars exist.
-  virtual int32_t ProgressBarCount() const = 0;
-  // Moves the record's bar to percent without waiting on a hung window.
-  virtual void SetProgressBarPosition(int32_t position, int percent) = 0;
+  // progress of progressMax bytes of the record at position: its bar and
+  // OnFileDownloadProgress, when the position and the size are known.
+  virtual void ReportFileProgress(int32_t position, uint64_t progress, uint64_t progressMax) = 0;
   // The record's transfer has ended, successfully or not.
   virtual void FinishProgressEntry(int32_t position) = 0;
-};
-
-// The control's outgoing events that the transfer raises.
-class TransferEvents {
- public:
-  virtual ~TransferEvents() = default;
-  virtual void OnFileDownloadProgress(int percent) = 0;
 };
 
 class TransferHost {
@@ -48,7 +41,6 @@ class TransferHost {
   // The path macros of a destination expanded in place.
   virtual void ExpandPathMacros(std::string& path) = 0;
   virtual TransferProgress& Progress() = 0;
-  virtual TransferEvents& Events() = 0;
   // GetTempPathA; false when the system has no temporary folder to give.
   virtual bool TemporaryFolder(std::string& folder);
   // The control always checks the signature of a component; only a host

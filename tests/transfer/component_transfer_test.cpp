@@ -56,10 +56,16 @@ TEST_F(ComponentTransferTest, PlacesRecordsAndReportsProgress) {
   ASSERT_TRUE(downloaded.Load(DownloadedList()));
   EXPECT_EQ("bin\\component.dll", downloaded.GetValue("Files", url));
 
-  ASSERT_FALSE(host_.progress.positions.empty());
-  EXPECT_EQ(2, host_.progress.positions.back().first);
-  EXPECT_EQ(100, host_.progress.positions.back().second);
-  EXPECT_EQ(100, host_.events.percents.back());
+  // Every report is of this record and of its whole size; the last one
+  // counts every byte.
+  ASSERT_FALSE(host_.progress.reports.empty());
+  const uint64_t size = ReadTestFile(ServedFile("wnbin/components/component.dll")).size();
+  for (const RecordingProgress::Report& report : host_.progress.reports) {
+    EXPECT_EQ(2, report.position);
+    EXPECT_LE(report.progress, report.progressMax);
+  }
+  EXPECT_EQ(size, host_.progress.reports.back().progress);
+  EXPECT_EQ(size, host_.progress.reports.back().progressMax);
   EXPECT_EQ(std::vector<int32_t>{2}, host_.progress.finished);
 }
 
@@ -162,7 +168,7 @@ TEST_F(ComponentTransferTest, ServesWindowMessagesDuringTheTransfer) {
   ASSERT_EQ(platform::kSOk,
             dispatch_.Download(Record(host_.serverRoot + "/components/large.dll", "large.dll")));
   EXPECT_EQ(1, served);
-  EXPECT_GT(host_.events.percents.size(), 1u);
+  EXPECT_GT(host_.progress.reports.size(), 1u);
 }
 
 }  // namespace

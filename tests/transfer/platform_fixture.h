@@ -34,19 +34,17 @@ extern const char kServedClassId[];
 
 class RecordingProgress : public TransferProgress {
  public:
-  int32_t bars = 8;
-  std::vector<std::pair<int32_t, int>> positions;
+  struct Report {
+    int32_t position;
+    uint64_t progress, progressMax;
+  };
+  std::vector<Report> reports;
   std::vector<int32_t> finished;
 
-  int32_t ProgressBarCount() const override { return bars; }
-  void SetProgressBarPosition(int32_t position, int percent) override { positions.emplace_back(position, percent); }
+  void ReportFileProgress(int32_t position, uint64_t progress, uint64_t progressMax) override {
+    reports.push_back({position, progress, progressMax});
+  }
   void FinishProgressEntry(int32_t position) override { finished.push_back(position); }
-};
-
-class RecordingEvents : public TransferEvents {
- public:
-  std::vector<int> percents;
-  void OnFileDownloadProgress(int percent) override { percents.push_back(percent); }
 };
 
 class TestTransferHost : public TransferHost {
@@ -61,7 +59,6 @@ class TestTransferHost : public TransferHost {
   NetworkProperties network;
   FailureList failures;
   RecordingProgress progress;
-  RecordingEvents events;
 
   std::string ServerRootUrl() const override { return serverRoot; }
   const CacheVersionState& CacheVersion() const override { return cacheVersion; }
@@ -74,7 +71,6 @@ class TestTransferHost : public TransferHost {
   FailureTrace& Failures() override { return failures; }
   void ExpandPathMacros(std::string& path) override { paths_.ParsePath(path, false); }
   TransferProgress& Progress() override { return progress; }
-  TransferEvents& Events() override { return events; }
 
   // "file: description" of every failure entry.
   std::vector<std::string> FailureTexts() const;

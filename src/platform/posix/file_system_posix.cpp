@@ -13,12 +13,12 @@
 
 #include "infra/StringHelpers.h"
 #include "platform/FileSystem.h"
+#include "platform/posix/file_errors.h"
 #include "platform/posix/machine_root.h"
 
 namespace platform {
-namespace {
 
-Win32Error FromErrno(int error) {
+Win32Error posix::FileErrorFromErrno(int error) {
   switch (error) {
     case ENOENT: return kErrorPathNotFound;
     case ENOTDIR: return kErrorPathNotFound;
@@ -31,6 +31,8 @@ Win32Error FromErrno(int error) {
     default: return kErrorInvalidParameter;
   }
 }
+
+namespace {
 
 std::string WithoutLongPathPrefix(const std::string& path) {
   return path.rfind("\\\\?\\", 0) == 0 ? path.substr(4) : path;
@@ -61,17 +63,31 @@ std::string LastComponent(const std::string& hostPath) {
   return slash == std::string::npos ? hostPath : hostPath.substr(slash + 1);
 }
 
+// The attributes of the entry at a host path, as Windows reports a link:
+// what it points to (only the archive bit when it points nowhere) and the
+// reparse-point bit.
+bool HostAttributes(const std::string& host, uint32_t& attributes) {
+  struct stat link;
+  if (lstat(host.c_str(), &link) != 0) return false;
+  struct stat info;
+  if (stat(host.c_str(), &info) == 0) {
+    attributes = AttributesOf(LastComponent(host), info);
+  } else if (S_ISLNK(link.st_mode)) {
+    attributes = kFileAttributeArchive;
+  } else {
+    return false;
+  }
+  if (S_ISLNK(link.st_mode)) attributes |= kFileAttributeReparsePoint;
+  return true;
+}
+
 }  // namespace
 
 std::string ToNativePath(const std::string& path) { return posix::HostPath(path); }
 
 bool ReadPathAttributes(const std::string& path, uint32_t& attributes) {
   if (path.empty()) return false;
-  const std::string host = posix::HostPath(path);
-  struct stat info;
-  if (stat(host.c_str(), &info) != 0) return false;
-  attributes = AttributesOf(LastComponent(host), info);
-  return true;
+  return HostAttributes(posix::HostPath(path), attributes);
 }
 
 Win32Error CreateDirectoryWithParents(const std::string& path) {
@@ -89,7 +105,7 @@ Win32Error CreateDirectoryWithParents(const std::string& path) {
     position = host.find('/', position + 1);
     built = host.substr(0, position);
     if (built.empty()) continue;
-    if (mkdir(built.c_str(), 0777) != 0 && errno != EEXIST) return FromErrno(errno);
+    if (mkdir(built.c_str(), 0777) != 0 && errno != EEXIST) return posix::FileErrorFromErrno(errno);
   }
   if (stat(host.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return kErrorPathNotFound;
   return kErrorSuccess;
@@ -98,6 +114,7 @@ Win32Error CreateDirectoryWithParents(const std::string& path) {
 Win32Error DeletePath(const std::string& path) {
   const std::string host = posix::HostPath(path);
   struct stat info;
+  // A link to a folder is a folder to DeleteFileA as well.
   if (stat(host.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return kErrorAccessDenied;
   if (unlink(host.c_str()) == 0) return kErrorSuccess;
   if (errno == ENOENT) {
@@ -105,7 +122,21 @@ Win32Error DeletePath(const std::string& path) {
     const std::string parent = slash == std::string::npos ? "." : host.substr(0, slash);
     return stat(parent.c_str(), &info) == 0 ? kErrorFileNotFound : kErrorPathNotFound;
   }
-  return FromErrno(errno);
+  return posix::FileErrorFromErrno(errno);
+}
+
+Win32Error RemoveFolder(const std::string& path) {
+  const std::string host = posix::HostPath(path);
+  struct stat link;
+  if (lstat(host.c_str(), &link) != 0) return posix::FileErrorFromErrno(errno);
+  if (S_ISLNK(link.st_mode)) {
+    struct stat info;
+    if (stat(host.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return kErrorDirectory;
+    return unlink(host.c_str()) == 0 ? kErrorSuccess : posix::FileErrorFromErrno(errno);
+  }
+  if (!S_ISDIR(link.st_mode)) return kErrorDirectory;
+  if (rmdir(host.c_str()) == 0) return kErrorSuccess;
+  return errno == ENOTEMPTY || errno == EEXIST ? kErrorDirNotEmpty : posix::FileErrorFromErrno(errno);
 }
 
 Win32Error FindEntries(const std::string& pattern, std::vector<FoundEntry>& entries) {
@@ -120,13 +151,16 @@ Win32Error FindEntries(const std::string& pattern, std::vector<FoundEntry>& entr
   while (dirent* entry = readdir(dir)) {
     const std::string name = entry->d_name;
     if (name == "." || name == ".." || !MatchesWildcard(name, mask)) continue;
-    struct stat info;
-    if (stat((hostFolder + "/" + name).c_str(), &info) != 0) continue;
+    const std::string hostEntry = hostFolder + "/" + name;
     FoundEntry found;
     found.name = name;
-    found.attributes = AttributesOf(name, info);
-    if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) found.attributes |= kFileAttributeDevice;
-    found.size = S_ISREG(info.st_mode) ? static_cast<uint64_t>(info.st_size) : 0;
+    if (!HostAttributes(hostEntry, found.attributes)) continue;
+    struct stat info;
+    if (stat(hostEntry.c_str(), &info) == 0) {
+      if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
+        found.attributes |= kFileAttributeDevice;
+      found.size = S_ISREG(info.st_mode) ? static_cast<uint64_t>(info.st_size) : 0;
+    }
     entries.push_back(found);
   }
   closedir(dir);
@@ -161,7 +195,7 @@ Win32Error PlaceFileReplacing(const std::string& source, const std::string& targ
   // rename() would put a file in place of an empty folder; Windows refuses.
   if (stat(to.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return kErrorAccessDenied;
   if (rename(from.c_str(), to.c_str()) == 0) return kErrorSuccess;
-  if (errno != EXDEV) return FromErrno(errno);
+  if (errno != EXDEV) return posix::FileErrorFromErrno(errno);
   static std::atomic<unsigned> placements{0};
   const std::string beside = to + "." + std::to_string(getpid()) + "-" + std::to_string(++placements) + ".new";
   std::error_code error;
@@ -169,7 +203,7 @@ Win32Error PlaceFileReplacing(const std::string& source, const std::string& targ
       rename(beside.c_str(), to.c_str()) != 0) {
     const int cause = error ? error.value() : errno;
     unlink(beside.c_str());
-    return FromErrno(cause);
+    return posix::FileErrorFromErrno(cause);
   }
   unlink(from.c_str());
   return kErrorSuccess;
