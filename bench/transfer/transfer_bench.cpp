@@ -3,7 +3,11 @@
 // checked (unless told not to), placed in a deployment folder and recorded.
 // Prints the elapsed time in milliseconds.
 //
-//   transfer-bench URL_LIST DEPLOYMENT_FOLDER on|off   (a Windows path: "C:\\deploy")
+//   transfer-bench URL_LIST DEPLOYMENT_FOLDER on|off [nolist]
+//
+// DEPLOYMENT_FOLDER is a Windows path ("C:\\deploy"). With "nolist" the
+// folder has no "Downloaded.txt", so none is kept up to date: the transfer
+// alone.
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -51,8 +55,8 @@ class BenchHost : public TransferHost, TransferProgress {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: transfer-bench URL_LIST DEPLOYMENT_FOLDER on|off\n");
+  if (argc != 4 && !(argc == 5 && std::string(argv[4]) == "nolist")) {
+    std::fprintf(stderr, "usage: transfer-bench URL_LIST DEPLOYMENT_FOLDER on|off [nolist]\n");
     return 2;
   }
   std::vector<std::string> urls;
@@ -62,7 +66,9 @@ int main(int argc, char** argv) {
   }
   const std::string folder = argv[2];
   platform::CreateDirectoryWithParents(folder);
-  if (FILE* downloaded = platform::OpenStdioFile(folder + "\\Downloaded.txt", "wb")) std::fclose(downloaded);
+  if (argc == 4) {
+    if (FILE* downloaded = platform::OpenStdioFile(folder + "\\Downloaded.txt", "wb")) std::fclose(downloaded);
+  }
 
   BenchHost host(folder, std::string(argv[3]) == "on");
   DownloadDispatch dispatch(host);

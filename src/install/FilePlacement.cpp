@@ -24,7 +24,9 @@ bool MoveFile2Destination(const std::string& source, const std::string& destinat
   if (lastSeparator != std::string::npos && lastSeparator > 0)
     platform::CreateDirectoryWithParents(destination.substr(0, lastSeparator));
 
-  bool placed = platform::PlaceFileReplacing(source, destination) == platform::kErrorSuccess;
+  // A successful placement has consumed the source.
+  const bool replaced = platform::PlaceFileReplacing(source, destination) == platform::kErrorSuccess;
+  bool placed = replaced;
   // A loaded library or program cannot be replaced; the one in place will
   // do when it is the same version. Only a file that is there can be that.
   if (!placed && (EndsWithNoCase(source, "DLL") || EndsWithNoCase(source, "EXE")) &&
@@ -39,6 +41,6 @@ bool MoveFile2Destination(const std::string& source, const std::string& destinat
       placed = true;
     }
   }
-  platform::DeletePath(source);
+  if (!replaced) platform::DeletePath(source);
   return placed;
 }

@@ -122,7 +122,10 @@ void CBindStatusCallback<Owner>::Finish(const std::string& fileName) {
   if (!downloaded.Load(listPath)) return;
   downloaded.SetCurrentSection("Files");
   downloaded.SetValue(record_.sourceUrl, record_.destinationAsWritten);
-  if (!downloaded.Save(listPath)) Log().Warning(kStartLocation, "Unable to update " + listPath);
+  // Saved after every component, so not waited for on the disk: a lost
+  // entry only means the file is fetched once more.
+  if (!downloaded.Save(listPath, platform::SaveDurability::Unflushed))
+    Log().Warning(kStartLocation, "Unable to update " + listPath);
 }
 
 template <class Owner>

@@ -155,8 +155,7 @@ void SetCredentials(CURL* easy, const ExchangeRequest& request) {
   }
 }
 
-void SetProxy(CURL* easy, const UrlParts& parts) {
-  const ProxyDecision decision = ProxyForUrl(parts.scheme, parts.host);
+void SetProxy(CURL* easy, const ProxyDecision& decision) {
   if (!decision.configured) return;  // libcurl's environment variables decide
   const std::string proxy = decision.proxy.empty() ? "" : "http://" + decision.proxy;
   curl_easy_setopt(easy, CURLOPT_PROXY, proxy.c_str());
@@ -248,7 +247,8 @@ ExchangeResult HttpExchange::Start(const ExchangeRequest& request) {
   curl_easy_setopt(easy, CURLOPT_DEBUGDATA, &excess_);
   curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");  // keeps the cookie engine on
   curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, 60000L);
-  stall_ = StallWatch(ReceiveTimeoutMilliseconds());
+  const ConnectionSettings settings = SettingsForUrl(parts.scheme, parts.host);
+  stall_ = StallWatch(settings.receiveTimeout);
   curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
   curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, WatchForStall);
   curl_easy_setopt(easy, CURLOPT_XFERINFODATA, &stall_);
@@ -262,7 +262,7 @@ ExchangeResult HttpExchange::Start(const ExchangeRequest& request) {
   curl_easy_setopt(easy, CURLOPT_SSL_CTX_FUNCTION, PrepareTls);
   curl_easy_setopt(easy, CURLOPT_SSL_CTX_DATA, &tls_);
   SetCredentials(easy, request);
-  SetProxy(easy, parts);
+  SetProxy(easy, settings.proxy);
 
   // Plain HTTP has no certificate to judge: one cache serves all of it.
   session.multi = secure_ ? session.MultiFor(request.securityFlags, request.identity.get()) : session.MultiFor(0, nullptr);

@@ -9,7 +9,6 @@ namespace platform::posix {
 namespace {
 
 constexpr char kSettingsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-constexpr uint32_t kDefaultReceiveTimeout = 60000;
 
 std::vector<std::string> Split(const std::string& text, char separator) {
   std::vector<std::string> parts;
@@ -61,34 +60,26 @@ std::string ProxyForScheme(const std::string& server, const std::string& scheme)
 
 }  // namespace
 
-ProxyDecision ProxyForUrl(const std::string& scheme, const std::string& host) {
-  ProxyDecision decision;
+ConnectionSettings SettingsForUrl(const std::string& scheme, const std::string& host) {
+  ConnectionSettings settings;
   RegistryKey key;
-  if (RegistryKey::Open(RegistryRoot::CurrentUser, kSettingsKey, RegistryAccess::Read, key) !=
-      kErrorSuccess)
-    return decision;
+  if (RegistryKey::Open(RegistryRoot::CurrentUser, kSettingsKey, RegistryAccess::Read, key) != kErrorSuccess)
+    return settings;
+  uint32_t timeout = 0;
+  if (key.ReadDword("ReceiveTimeout", timeout) == kErrorSuccess && timeout != 0) settings.receiveTimeout = timeout;
   uint32_t enabled = 0;
-  if (key.ReadDword("ProxyEnable", enabled) != kErrorSuccess) return decision;
+  if (key.ReadDword("ProxyEnable", enabled) != kErrorSuccess) return settings;
+  ProxyDecision& decision = settings.proxy;
   decision.configured = true;
   std::string server;
-  if (!enabled || key.ReadString("ProxyServer", server) != kErrorSuccess) return decision;
+  if (!enabled || key.ReadString("ProxyServer", server) != kErrorSuccess) return settings;
   std::string overrideList;
   key.ReadString("ProxyOverride", overrideList);
-  if (Bypassed(host, overrideList)) return decision;
+  if (Bypassed(host, overrideList)) return settings;
   decision.proxy = ProxyForScheme(server, scheme);
   const size_t schemeEnd = decision.proxy.find("://");
   if (schemeEnd != std::string::npos) decision.proxy = decision.proxy.substr(schemeEnd + 3);
-  return decision;
-}
-
-uint32_t ReceiveTimeoutMilliseconds() {
-  RegistryKey key;
-  uint32_t timeout = 0;
-  if (RegistryKey::Open(RegistryRoot::CurrentUser, kSettingsKey, RegistryAccess::Read, key) ==
-          kErrorSuccess &&
-      key.ReadDword("ReceiveTimeout", timeout) == kErrorSuccess && timeout != 0)
-    return timeout;
-  return kDefaultReceiveTimeout;
+  return settings;
 }
 
 }  // namespace platform::posix

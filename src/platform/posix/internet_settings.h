@@ -16,14 +16,18 @@ struct ProxyDecision {
   std::string proxy;
 };
 
+struct ConnectionSettings {
+  ProxyDecision proxy;
+  // "ReceiveTimeout" in milliseconds; 60 seconds when it is not set.
+  uint32_t receiveTimeout = 60000;
+};
+
+// What the settings say for a request to host by scheme. The proxy:
 // ProxyEnable, ProxyServer ("host:port" for every scheme, or
 // "http=host:port;https=host:port") and ProxyOverride ("name;*.domain;
 // <local>"): a host on the override list, a name without a dot when it
 // holds "<local>", and the loopback addresses unless it holds "<-loopback>"
 // go direct.
-ProxyDecision ProxyForUrl(const std::string& scheme, const std::string& host);
-
-// "ReceiveTimeout" in milliseconds; 60 seconds when it is not set.
-uint32_t ReceiveTimeoutMilliseconds();
+ConnectionSettings SettingsForUrl(const std::string& scheme, const std::string& host);
 
 }  // namespace platform::posix
