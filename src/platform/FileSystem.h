@@ -23,6 +23,9 @@ constexpr uint32_t kFileAttributeDirectory = 0x10;
 constexpr uint32_t kFileAttributeArchive = 0x20;
 constexpr uint32_t kFileAttributeDevice = 0x40;
 constexpr uint32_t kFileAttributeNormal = 0x80;
+// A symbolic link or junction; with kFileAttributeDirectory when it stands
+// for a folder. Attributes describe the link itself, never its target.
+constexpr uint32_t kFileAttributeReparsePoint = 0x400;
 
 // The path the C and C++ runtimes of this build open for a Windows path.
 std::string ToNativePath(const std::string& path);
@@ -36,8 +39,28 @@ bool ReadPathAttributes(const std::string& path, uint32_t& attributes);
 // that is not absolute, else the error that stopped it.
 Win32Error CreateDirectoryWithParents(const std::string& path);
 
-// DeleteFileA.
+// DeleteFileA. A link is deleted as the link; a link that stands for a
+// folder is refused like a folder (kErrorAccessDenied).
 Win32Error DeletePath(const std::string& path);
+
+// RemoveDirectoryA: the folder must be empty. A link that stands for a
+// folder is removed as the link, and what it points to is left alone.
+Win32Error RemoveFolder(const std::string& path);
+
+// CopyFileA(source, target, FALSE): the target is replaced when it exists.
+Win32Error CopyFileReplacing(const std::string& source, const std::string& target);
+
+// SearchPathA without a search path and with a buffer of 260 characters:
+// the full path of the first match, false when nothing is found or the
+// answer would not fit. win32 uses the system's standard search order;
+// posix looks in the system folder, the Windows folder and the current
+// folder, in that order. A path that names its folder is only checked.
+bool SearchFilePath(const std::string& name, std::string& fullPath);
+
+// CreateFileA for reading with shared reading, an existing file only
+// (OPEN_EXISTING), closed again at once: true when that succeeds. A folder
+// cannot be opened this way.
+bool CanOpenForReading(const std::string& path);
 
 // FindFirstFileA / FindNextFileA over "folder\mask" ("*" and "?" wildcards,
 // matched without regard to case). Entries come in the order the file system

@@ -20,10 +20,12 @@ constexpr Win32Error kErrorInvalidData = 13;
 constexpr Win32Error kErrorNotSupported = 50;
 constexpr Win32Error kErrorFileExists = 80;
 constexpr Win32Error kErrorInvalidParameter = 87;
+constexpr Win32Error kErrorDirNotEmpty = 145;
 constexpr Win32Error kErrorBadPathname = 161;
 constexpr Win32Error kErrorAlreadyExists = 183;
 constexpr Win32Error kErrorFilenameExcedRange = 206;
 constexpr Win32Error kErrorMoreData = 234;
+constexpr Win32Error kErrorDirectory = 267;
 constexpr Win32Error kErrorNoMoreItems = 259;
 constexpr Win32Error kErrorKeyDeleted = 1018;
 

@@ -1,4 +1,6 @@
 #include <dirent.h>
+#include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +10,7 @@
 #include <string>
 
 #include "platform/FileSystem.h"
+#include "platform/SystemFacts.h"
 #include "platform/posix/machine_root.h"
 
 namespace platform {
@@ -51,6 +54,39 @@ uint32_t AttributesOf(const std::string& name, const struct stat& info) {
   return attributes;
 }
 
+// The entry as Windows reports it: a symbolic link is a reparse point, a
+// folder one when it points to a folder, and is never looked through.
+struct EntryFacts {
+  uint32_t attributes = 0;
+  uint64_t size = 0;
+  bool device = false;
+};
+
+bool ReadEntryFacts(const std::string& host, const std::string& name, EntryFacts& facts) {
+  struct stat info;
+  if (lstat(host.c_str(), &info) != 0) return false;
+  if (!S_ISLNK(info.st_mode)) {
+    facts.attributes = AttributesOf(name, info);
+    facts.size = S_ISREG(info.st_mode) ? static_cast<uint64_t>(info.st_size) : 0;
+    facts.device = !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
+    return true;
+  }
+  struct stat target;
+  const bool folder = stat(host.c_str(), &target) == 0 && S_ISDIR(target.st_mode);
+  facts.attributes = kFileAttributeReparsePoint |
+                     (folder ? kFileAttributeDirectory : kFileAttributeArchive);
+  if (!name.empty() && name[0] == '.') facts.attributes |= kFileAttributeHidden;
+  facts.size = 0;
+  facts.device = false;
+  return true;
+}
+
+bool IsLinkToFolder(const std::string& host) {
+  EntryFacts facts;
+  return ReadEntryFacts(host, "", facts) && (facts.attributes & kFileAttributeReparsePoint) &&
+         (facts.attributes & kFileAttributeDirectory);
+}
+
 std::string LastComponent(const std::string& hostPath) {
   const size_t slash = hostPath.find_last_of('/');
   return slash == std::string::npos ? hostPath : hostPath.substr(slash + 1);
@@ -87,9 +123,9 @@ std::string ToNativePath(const std::string& path) { return posix::HostPath(path)
 bool ReadPathAttributes(const std::string& path, uint32_t& attributes) {
   if (path.empty()) return false;
   const std::string host = posix::HostPath(path);
-  struct stat info;
-  if (stat(host.c_str(), &info) != 0) return false;
-  attributes = AttributesOf(LastComponent(host), info);
+  EntryFacts facts;
+  if (!ReadEntryFacts(host, LastComponent(host), facts)) return false;
+  attributes = facts.attributes;
   return true;
 }
 
@@ -117,7 +153,11 @@ Win32Error CreateDirectoryWithParents(const std::string& path) {
 Win32Error DeletePath(const std::string& path) {
   const std::string host = posix::HostPath(path);
   struct stat info;
-  if (stat(host.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return kErrorAccessDenied;
+  // lstat: a link to a file is deleted as the link; one that stands for a
+  // folder is refused as a folder, as DeleteFileA refuses it.
+  if (lstat(host.c_str(), &info) == 0 &&
+      (S_ISDIR(info.st_mode) || (S_ISLNK(info.st_mode) && IsLinkToFolder(host))))
+    return kErrorAccessDenied;
   if (unlink(host.c_str()) == 0) return kErrorSuccess;
   if (errno == ENOENT) {
     const size_t slash = host.find_last_of('/');
@@ -139,13 +179,12 @@ Win32Error FindEntries(const std::string& pattern, std::vector<FoundEntry>& entr
   while (dirent* entry = readdir(dir)) {
     const std::string name = entry->d_name;
     if (name == "." || name == ".." || !MatchesMask(name.c_str(), mask.c_str())) continue;
-    struct stat info;
-    if (stat((hostFolder + "/" + name).c_str(), &info) != 0) continue;
+    EntryFacts facts;
+    if (!ReadEntryFacts(hostFolder + "/" + name, name, facts)) continue;
     FoundEntry found;
     found.name = name;
-    found.attributes = AttributesOf(name, info);
-    if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) found.attributes |= kFileAttributeDevice;
-    found.size = S_ISREG(info.st_mode) ? static_cast<uint64_t>(info.st_size) : 0;
+    found.attributes = facts.attributes | (facts.device ? kFileAttributeDevice : 0);
+    found.size = facts.size;
     entries.push_back(found);
   }
   closedir(dir);
@@ -154,6 +193,104 @@ Win32Error FindEntries(const std::string& pattern, std::vector<FoundEntry>& entr
 
 FILE* OpenStdioFile(const std::string& path, const char* mode) {
   return std::fopen(posix::HostPath(path).c_str(), mode);
+}
+
+Win32Error RemoveFolder(const std::string& path) {
+  const std::string host = posix::HostPath(path);
+  struct stat info;
+  if (lstat(host.c_str(), &info) != 0) return FromErrno(errno);
+  if (S_ISLNK(info.st_mode)) {
+    // The link goes, its target stays. A link to a file is no folder.
+    struct stat target;
+    if (stat(host.c_str(), &target) == 0 && !S_ISDIR(target.st_mode)) return kErrorDirectory;
+    return unlink(host.c_str()) == 0 ? kErrorSuccess : FromErrno(errno);
+  }
+  if (!S_ISDIR(info.st_mode)) return kErrorDirectory;
+  if (rmdir(host.c_str()) == 0) return kErrorSuccess;
+  return errno == ENOTEMPTY || errno == EEXIST ? kErrorDirNotEmpty : FromErrno(errno);
+}
+
+Win32Error CopyFileReplacing(const std::string& source, const std::string& target) {
+  const int in = open(posix::HostPath(source).c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return errno == ENOENT ? kErrorFileNotFound : FromErrno(errno);
+  struct stat info;
+  if (fstat(in, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(in);
+    return kErrorAccessDenied;
+  }
+  const int out = open(posix::HostPath(target).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
+                       info.st_mode & 0777);
+  if (out < 0) {
+    const Win32Error error = FromErrno(errno);
+    close(in);
+    return error;
+  }
+  Win32Error result = kErrorSuccess;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t got = read(in, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      result = FromErrno(errno);
+      break;
+    }
+    if (got == 0) break;
+    for (ssize_t written = 0; written < got;) {
+      const ssize_t put = write(out, buffer + written, static_cast<size_t>(got - written));
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0) {
+        result = put < 0 ? FromErrno(errno) : kErrorAccessDenied;
+        break;
+      }
+      written += put;
+    }
+    if (result != kErrorSuccess) break;
+  }
+  close(in);
+  if (close(out) != 0 && result == kErrorSuccess) result = FromErrno(errno);
+  return result;
+}
+
+bool SearchFilePath(const std::string& name, std::string& fullPath) {
+  // The answer has to fit SearchPathA's buffer of MAX_PATH characters.
+  constexpr size_t kMaxPath = 260;
+  if (name.empty()) return false;
+  const auto found = [&](const std::string& candidate) {
+    uint32_t attributes = 0;
+    if (candidate.size() >= kMaxPath || !ReadPathAttributes(candidate, attributes)) return false;
+    fullPath = candidate;
+    return true;
+  };
+  if (IsAbsoluteWindowsPath(name)) return found(name);
+
+  std::string system, windows;
+  char current[PATH_MAX];
+  const std::string folders[] = {
+      QuerySystemFolder(system) ? system : std::string(),
+      QueryWindowsFolder(windows) ? windows : std::string(),
+      getcwd(current, sizeof current) ? std::string(current) : std::string()};
+  for (const std::string& folder : folders) {
+    if (folder.empty()) continue;
+    const char separator = folder[0] == '/' ? '/' : '\\';
+    std::string relative = name;
+    if (separator == '/') {
+      for (char& c : relative) {
+        if (c == '\\') c = '/';
+      }
+    }
+    if (found(folder + separator + relative)) return true;
+  }
+  return false;
+}
+
+bool CanOpenForReading(const std::string& path) {
+  if (path.empty()) return false;
+  const int descriptor = open(posix::HostPath(path).c_str(), O_RDONLY | O_CLOEXEC);
+  if (descriptor < 0) return false;
+  struct stat info;
+  const bool file = fstat(descriptor, &info) == 0 && !S_ISDIR(info.st_mode);
+  close(descriptor);
+  return file;
 }
 
 }  // namespace platform
