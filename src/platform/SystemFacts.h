@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Win32Codes.h"
+
 namespace platform {
 
 // The fields of OSVERSIONINFOEXA that the loader looks at.
@@ -37,6 +39,18 @@ enum class ShellFolder { LocalAppData = 0x1C, CommonAppData = 0x23 };
 bool QueryShellFolder(ShellFolder which, std::string& folder);
 
 bool IsUserAdministrator();
+
+// The elevation type of the process token (TokenElevationType): 1 default,
+// 2 full, 3 limited (a filtered administrator token). kErrorSuccess, or the
+// error of OpenProcessToken / GetTokenInformation. posix: "elevation_type"
+// of machine.ini's [user], 1 when not given.
+constexpr uint32_t kTokenElevationTypeLimited = 3;
+Win32Error QueryProcessElevationType(uint32_t& type);
+
+// The calling thread's last error code (SetLastError / GetLastError); on
+// posix a value of the thread's own that only these two touch.
+void SetThreadLastError(uint32_t code);
+uint32_t ThreadLastError();
 
 using Guid = std::array<uint8_t, 16>;
 // In the byte order of a Windows GUID structure (Data1..Data3 little-endian).

@@ -28,6 +28,15 @@ void SetNumber(const std::string& value, uint32_t& field) {
   if (!value.empty() && end && *end == '\0') field = static_cast<uint32_t>(number);
 }
 
+void AddZone(const std::string& host, const std::string& value, MachineConfig& config) {
+  uint32_t zone = 0;
+  char* end = nullptr;
+  const unsigned long number = std::strtoul(value.c_str(), &end, 10);
+  if (host.empty() || value.empty() || !end || *end != '\0' || number > 4) return;
+  zone = static_cast<uint32_t>(number);
+  config.zones.emplace_back(host, zone);
+}
+
 }  // namespace
 
 MachineConfig LoadMachineConfig() {
@@ -57,6 +66,9 @@ MachineConfig LoadMachineConfig() {
     else if (key == "user.name" && !value.empty()) config.userName = value;
     else if (key == "user.administrator")
       config.userIsAdministrator = Lower(value) == "true" || value == "1" || Lower(value) == "yes";
+    else if (key == "user.elevation_type") SetNumber(value, config.elevationType);
+    else if (key == "browser.ie_protected_mode") config.ieProtectedMode = Lower(value);
+    else if (section == "zones") AddZone(key.substr(section.size() + 1), value, config);
   }
   return config;
 }

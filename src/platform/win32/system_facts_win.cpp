@@ -61,6 +61,23 @@ bool QueryShellFolder(ShellFolder which, std::string& folder) {
 
 bool IsUserAdministrator() { return IsUserAnAdmin() != FALSE; }
 
+Win32Error QueryProcessElevationType(uint32_t& type) {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+    return static_cast<Win32Error>(GetLastError());
+  TOKEN_ELEVATION_TYPE elevation = TokenElevationTypeDefault;
+  DWORD size = 0;
+  const BOOL read = GetTokenInformation(token, TokenElevationType, &elevation, sizeof(elevation),
+                                        &size);
+  const Win32Error error = read ? kErrorSuccess : static_cast<Win32Error>(GetLastError());
+  CloseHandle(token);
+  if (read) type = static_cast<uint32_t>(elevation);
+  return error;
+}
+
+void SetThreadLastError(uint32_t code) { SetLastError(code); }
+uint32_t ThreadLastError() { return GetLastError(); }
+
 bool CreateNewGuid(Guid& guid) {
   GUID value;
   if (FAILED(CoCreateGuid(&value))) return false;
