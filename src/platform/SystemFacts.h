@@ -19,11 +19,13 @@ struct OsVersion {
   uint32_t servicePackMajor = 0;
   uint32_t servicePackMinor = 0;
   uint32_t productType = 0;  // VER_NT_WORKSTATION is 1
+  uint32_t suiteMask = 0;    // VER_SUITE_* bits
   std::string servicePack;   // szCSDVersion
 };
 
 constexpr uint32_t kPlatformWin32Nt = 2;
 constexpr uint32_t kProductWorkstation = 1;
+constexpr uint32_t kProductServer = 3;
 
 bool ReadOsVersion(OsVersion& version);
 

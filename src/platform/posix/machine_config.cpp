@@ -22,9 +22,9 @@ std::string Lower(std::string text) {
   return text;
 }
 
-void SetNumber(const std::string& value, uint32_t& field) {
+void SetNumber(const std::string& value, uint32_t& field, int base = 10) {
   char* end = nullptr;
-  unsigned long number = std::strtoul(value.c_str(), &end, 10);
+  unsigned long number = std::strtoul(value.c_str(), &end, base);
   if (!value.empty() && end && *end == '\0') field = static_cast<uint32_t>(number);
 }
 
@@ -63,6 +63,7 @@ MachineConfig LoadMachineConfig() {
     else if (key == "os.service_pack_major") SetNumber(value, config.servicePackMajor);
     else if (key == "os.service_pack_minor") SetNumber(value, config.servicePackMinor);
     else if (key == "os.service_pack") config.servicePack = value;
+    else if (key == "os.suite_mask") SetNumber(value, config.suiteMask, 0);
     else if (key == "user.name" && !value.empty()) config.userName = value;
     else if (key == "user.administrator")
       config.userIsAdministrator = Lower(value) == "true" || value == "1" || Lower(value) == "yes";

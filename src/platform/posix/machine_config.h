@@ -5,6 +5,7 @@
 //   [os]
 //   major=10  minor=0  build=19045  platform=2  product_type=1
 //   service_pack_major=0  service_pack_minor=0  service_pack=
+//   suite_mask=0x100        decimal, or hexadecimal after "0x"
 //   [user]
 //   name=user
 //   administrator=false
@@ -34,6 +35,7 @@ struct MachineConfig {
   uint32_t servicePackMajor = 0;
   uint32_t servicePackMinor = 0;
   std::string servicePack;
+  uint32_t suiteMask = 0x100;  // VER_SUITE_SINGLEUSERTS, as a workstation reports
   std::string userName = "user";
   bool userIsAdministrator = false;
   uint32_t elevationType = 1;

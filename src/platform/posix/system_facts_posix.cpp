@@ -19,6 +19,7 @@ bool ReadOsVersion(OsVersion& version) {
   version.build = config.osBuild;
   version.platformId = config.osPlatform;
   version.productType = config.productType;
+  version.suiteMask = config.suiteMask;
   version.servicePackMajor = config.servicePackMajor;
   version.servicePackMinor = config.servicePackMinor;
   version.servicePack = config.servicePack;

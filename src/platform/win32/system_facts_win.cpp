@@ -39,6 +39,7 @@ bool ReadOsVersion(OsVersion& version) {
   version.servicePackMajor = info.wServicePackMajor;
   version.servicePackMinor = info.wServicePackMinor;
   version.productType = info.wProductType;
+  version.suiteMask = info.wSuiteMask;
   char servicePack[128] = {};
   WideCharToMultiByte(CP_ACP, 0, info.szCSDVersion, -1, servicePack, sizeof(servicePack), nullptr,
                       nullptr);
