@@ -34,6 +34,22 @@ std::string LowerCase(std::string text) {
 
 std::string WithBackslashes(const std::string& text) { return ReplaceAll(text, "/", "\\"); }
 
+// Every member of the cabinet into the destination; the extractor is gone
+// again, and the cabinet closed, when this returns.
+bool Unpack(const std::string& cabinet, const std::string& destination, const std::string& shown) {
+  std::unique_ptr<CCabinetExtractor> extractor = CCabinetExtractor::Create();
+  if (!extractor) return false;
+  if (!extractor->IsCabinet(cabinet)) {
+    Log(kExtractLocation, Format("%s is not a cabinet", shown.c_str()));
+    return false;
+  }
+  if (!extractor->Copy(cabinet, destination)) {
+    Log(kExtractLocation, Format("Cannot unpack %s", shown.c_str()));
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 void DescriptorMerge::MergeSetupIniFiles(const std::string& root, CIniFile& merged,
@@ -100,21 +116,23 @@ bool DescriptorMerge::ExtractIniFromCab(const std::string& folder, std::string& 
     Log(kExtractLocation, Format("Cannot open %s", path.c_str()));
     return false;
   }
-  {
-    std::unique_ptr<CCabinetExtractor> extractor = CCabinetExtractor::Create();
-    if (!extractor) return false;
-    if (!extractor->IsCabinet(path)) {
-      Log(kExtractLocation, Format("%s is not a cabinet", path.c_str()));
-      return false;
-    }
-    if (!extractor->Copy(path, destination)) {
-      Log(kExtractLocation, Format("Cannot unpack %s", path.c_str()));
-      return false;
-    }
+  // Without an extension the INI inside bears the cabinet's own name, and
+  // writing it would overwrite the cabinet while it is being read. Such a
+  // cabinet is unpacked from a copy.
+  const bool sameNameInside = name.find('.') == std::string::npos;
+  const std::string cabinet = sameNameInside ? path + ".~cab" : path;
+  if (sameNameInside && platform::CopyFileReplacing(path, cabinet) != platform::kErrorSuccess) {
+    Log(kExtractLocation, Format("Cannot copy %s", path.c_str()));
+    return false;
   }
-  platform::DeletePath(path);
-  const size_t dot = name.rfind('.');
-  if (dot != std::string::npos) name = name.substr(0, dot) + ".ini";
+  const bool unpacked = Unpack(cabinet, destination, path);
+  if (sameNameInside) platform::DeletePath(cabinet);
+  if (!unpacked) return false;
+
+  if (!sameNameInside) {
+    platform::DeletePath(path);
+    name = name.substr(0, name.rfind('.')) + ".ini";
+  }
   return true;
 }
 
