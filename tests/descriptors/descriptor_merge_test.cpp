@@ -9,6 +9,7 @@
 
 #include "infra/StringHelpers.h"
 #include "merge_fixture.h"
+#include "platform/FileSystem.h"
 #include "test_files.h"
 
 namespace {
@@ -190,6 +191,74 @@ TEST_F(ServerMergeTest, MainDescriptorFailuresRaiseTheUsersText) {
     EXPECT_FALSE(PathExists(Deployed(c.name)));
     ExpectNothingLeftBehind();
   }
+}
+
+// Local mode takes the descriptors from the installation package's folder
+// into TempLocalInis below the deployment folder, which stays.
+class LocalMergeTest : public MergeTest {
+ protected:
+  LocalMergeTest() : package_(machine_.ScratchFolder() + "\\Pkg\\Client") {
+    sources_.packageUrl = "file:///" + ReplaceAll(package_, "\\", "/");
+    sources_.names.localDescriptorFolder = deploy_;
+    sources_.setupFileUrl = ServerUrl("setup/VuvoViziz_setup.cab");
+    sources_.setupExtFileUrl = ServerUrl("setup/custom_modules.cab");
+    sources_.pluginExtFilesUrl = ServerUrl("Extensions/plugins.txt");
+    sources_.pluginExtFilesName = "plugins.txt";
+    sources_.names.localSetupFile = "VuvoViziz_setup.cab";
+    sources_.names.localSetupExtFile = "custom_modules.cab";
+  }
+
+  void Package(const std::string& fixture, const std::string& path) {
+    const std::string target = package_ + "\\" + path;
+    platform::CreateDirectoryWithParents(target.substr(0, target.rfind('\\')));
+    ASSERT_TRUE(WriteTestFile(target, fixture.empty() ? "plug1.cab\r\n"
+                                                      : ReadTestFile(DescriptorFixture(fixture))));
+  }
+
+  const std::string package_;
+};
+
+TEST_F(LocalMergeTest, TakesEverythingFromThePackageFolder) {
+  Package("VuvoViziz_setup.cab", "VuvoViziz_setup.cab");
+  Package("custom_modules.cab", "custom_modules.cab");
+  Package("plug1.cab", "Extensions\\plug1.cab");
+  Package("", "Extensions\\plugins.txt");
+
+  EXPECT_TRUE(merge_.DownloadLocalIniAndMerge());
+
+  const std::string root = deploy_ + "\\TempLocalInis";
+  EXPECT_EQ(root, sources_.names.localDescriptorFolder);
+  EXPECT_EQ((Strings{sources_.packageUrl + "/custom_modules.cab",
+                     sources_.packageUrl + "/Extensions/plug1.cab",
+                     sources_.packageUrl + "/VuvoViziz_setup.cab"}),
+            downloader_.Requests());
+  EXPECT_EQ("VuvoViziz_setup.ini", sources_.names.localSetupFile);
+  EXPECT_EQ("VuvoViziz_setup.ini", sources_.names.mainDescriptorFile);
+  EXPECT_EQ("%URL%ext-a.lld", merged_.GetValue("0001File_A41000000", "URLName"));
+  EXPECT_EQ("file_p1.dll", merged_.GetValue("0002File_P1", "ShortName"));
+  EXPECT_TRUE(PathExists(root + "\\download_all_local.ini"));
+  EXPECT_FALSE(PathExists(root + "\\Extensions"));
+  EXPECT_FALSE(PathExists(root + "\\plugins.txt"));
+  EXPECT_FALSE(PathExists(root + "\\VuvoViziz_setup.ini"));
+  EXPECT_TRUE(failures_.Entries().empty());
+}
+
+TEST_F(LocalMergeTest, PackageLocationThatIsNoFileUrlFindsNoList) {
+  Package("", "Extensions\\plugins.txt");
+  // The package is fetched over the web; the list is still looked for on
+  // disk, behind the first eight characters.
+  sources_.packageUrl = "http://pkg.example.com/client";
+  downloader_.Map("http://pkg.example.com/client/", package_);
+  Package("VuvoViziz_setup.cab", "VuvoViziz_setup.cab");
+  sources_.setupExtFileUrl.clear();
+
+  merge_.DownloadLocalIniAndMerge();
+
+  EXPECT_TRUE(Logged("INFO", "CLoader::DownloadFilesList",
+                     "Extension list imported from:'kg.example.com\\client\\Extensions\\plugins.txt'"));
+  EXPECT_TRUE(Logged("WARNING", "CLoader::DownloadFilesList",
+                     "Extensions files list creation aborted."));
+  EXPECT_EQ("main", merged_.GetValue("Settings", "Origin"));
 }
 
 }  // namespace
