@@ -1,12 +1,13 @@
 // os_check_helper.exe OUT: writes to OUT the OS verdict, the message for
-// users without rights, and the OS check's log lines, as this process sees
-// the machine. os_versions_win_test runs it under several Windows versions
+// users without rights, the OS facts (major, minor, product type, service
+// pack) and the OS check's log lines, as this process sees the machine. os_versions_win_test runs it under several Windows versions
 // of the Wine prefix.
 #include <fstream>
 #include <string>
 
 #include "debug_output_capture.h"
 #include "environment/PlatformChecks.h"
+#include "platform/SystemFacts.h"
 
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
@@ -19,8 +20,12 @@ int main(int argc, char** argv) {
   std::string message;
   checks.GetErrorMsgMissingAdminPermitions(message);
 
+  platform::OsVersion os;
+  platform::ReadOsVersion(os);
   std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
-  out << (verdict ? "supported" : "refused") << "\n" << message << "\n";
+  out << (verdict ? "supported" : "refused") << "\n" << message << "\n"
+      << os.major << " " << os.minor << " " << os.productType << " " << os.servicePackMajor
+      << "\n";
   const std::string location = "\tCLoader::IsSupportedOSVersion\t";
   for (const std::string& line : capture.Lines()) {
     const size_t at = line.find(location);

@@ -10,6 +10,9 @@
 
 #include "debug_output_capture.h"
 #include "environment/PlatformChecks.h"
+#include "infra/SystemInfo.h"
+#include "os_verdict_rows.h"
+#include "platform/SystemFacts.h"
 #include "platform/Registry.h"
 #include "platform/Win32Codes.h"
 #include "scratch_registry_key.h"
@@ -57,36 +60,19 @@ TEST_F(PlatformChecksTest, OnlyIsolatedDeploymentsAreChecked) {
 }
 
 TEST_F(PlatformChecksTest, OsVerdictTable) {
+  settings_.isolatedDeployment = true;
   if (!TestMachine::IsConfigurable()) {
-    // Wine's default prefix is a Windows 10 workstation.
-    settings_.isolatedDeployment = true;
-    EXPECT_TRUE(checks_.IsSupportedOSVersion());
-    EXPECT_EQ((Lines{"OS version is Windows 10 (or above) which is supported."}),
-              LinesOf(kOsLocation));
+    // The row of the Wine prefix as it is.
+    platform::OsVersion os;
+    ASSERT_TRUE(platform::ReadOsVersion(os));
+    const OsVerdictRow* row =
+        FindOsVerdictRow(os.major, os.minor, os.productType, os.servicePackMajor);
+    ASSERT_NE(nullptr, row) << os.major << "." << os.minor << " type " << os.productType;
+    EXPECT_EQ(row->verdict, checks_.IsSupportedOSVersion());
+    EXPECT_EQ(row->lines, LinesOf(kOsLocation));
     return;
   }
-  struct Row {
-    int major, minor, product, servicePack;
-    bool verdict;
-    Lines lines;
-  };
-  const Row rows[] = {
-      {4, 0, 1, 6, false, {"OS version is less than XP"}},
-      {5, 1, 1, 3, true, {"OS version is Windows XP", "Service pack level is SP3+"}},
-      {5, 1, 3, 2, false, {"OS version is Windows XP", "Service pack level is not supported"}},
-      {5, 2, 1, 2, false, {}},
-      {6, 1, 1, 1, true, {"OS version is Windows 7", "Service pack level is SP1+"}},
-      {6, 1, 1, 0, false, {}},
-      {6, 1, 3, 1, false, {"OS version is Windows 2008 family which is not supported."}},
-      {6, 0, 3, 2, false, {"OS version is Windows 2008 family which is not supported."}},
-      {6, 0, 1, 2, false, {}},
-      {6, 3, 1, 0, false, {}},
-      {10, 0, 1, 0, true, {"OS version is Windows 10 (or above) which is supported."}},
-      {10, 0, 3, 0, false, {}},
-      {11, 0, 1, 0, false, {}},
-  };
-  settings_.isolatedDeployment = true;
-  for (const Row& row : rows) {
+  for (const OsVerdictRow& row : OsVerdictRows()) {
     SCOPED_TRACE(std::to_string(row.major) + "." + std::to_string(row.minor) + " type " +
                  std::to_string(row.product) + " SP" + std::to_string(row.servicePack));
     ASSERT_TRUE(machine_.Configure("[os]\nmajor=" + std::to_string(row.major) +
@@ -106,10 +92,13 @@ TEST_F(PlatformChecksTest, MessageForUsersWithoutRights) {
   const char* location = "CLoader::GetErrorMsgMissingAdminPermitions";
   std::string message;
   if (!TestMachine::IsConfigurable()) {
-    // Windows 10 under Wine: a contact text, the limited one for a filtered
-    // token; the UAC switch only logged.
+    // Wine's Windows: from 8 on a contact text, before it the UAC text,
+    // each in its form for a filtered token or not; the UAC switch only
+    // logged.
     checks_.GetErrorMsgMissingAdminPermitions(message);
-    EXPECT_TRUE(message == "#128" || message == "#127") << message;
+    const std::string plain = IsWindows8OrLater() ? "#128" : "#120";
+    const std::string limited = IsWindows8OrLater() ? "#127" : "#121";
+    EXPECT_TRUE(message == plain || message == limited) << message;
     EXPECT_TRUE(debug_.Mentions("UAC status "));
     return;
   }
