@@ -150,6 +150,19 @@ Win32Error CreateDirectoryWithParents(const std::string& path) {
   return kErrorSuccess;
 }
 
+namespace {
+
+// What Windows reports for a path that names nothing: the file is missing
+// when its folder exists, else the path.
+Win32Error MissingEntryError(const std::string& host) {
+  const size_t slash = host.find_last_of('/');
+  const std::string parent = slash == std::string::npos ? "." : host.substr(0, slash);
+  struct stat info;
+  return stat(parent.c_str(), &info) == 0 ? kErrorFileNotFound : kErrorPathNotFound;
+}
+
+}  // namespace
+
 Win32Error DeletePath(const std::string& path) {
   const std::string host = posix::HostPath(path);
   struct stat info;
@@ -159,12 +172,7 @@ Win32Error DeletePath(const std::string& path) {
       (S_ISDIR(info.st_mode) || (S_ISLNK(info.st_mode) && IsLinkToFolder(host))))
     return kErrorAccessDenied;
   if (unlink(host.c_str()) == 0) return kErrorSuccess;
-  if (errno == ENOENT) {
-    const size_t slash = host.find_last_of('/');
-    const std::string parent = slash == std::string::npos ? "." : host.substr(0, slash);
-    return stat(parent.c_str(), &info) == 0 ? kErrorFileNotFound : kErrorPathNotFound;
-  }
-  return FromErrno(errno);
+  return errno == ENOENT ? MissingEntryError(host) : FromErrno(errno);
 }
 
 Win32Error FindEntries(const std::string& pattern, std::vector<FoundEntry>& entries) {
@@ -198,7 +206,8 @@ FILE* OpenStdioFile(const std::string& path, const char* mode) {
 Win32Error RemoveFolder(const std::string& path) {
   const std::string host = posix::HostPath(path);
   struct stat info;
-  if (lstat(host.c_str(), &info) != 0) return FromErrno(errno);
+  if (lstat(host.c_str(), &info) != 0)
+    return errno == ENOENT ? MissingEntryError(host) : FromErrno(errno);
   if (S_ISLNK(info.st_mode)) {
     // The link goes, its target stays. A link to a file is no folder.
     struct stat target;
