@@ -20,13 +20,6 @@ void Log(const char* location, const std::string& message) {
   SimpleLogger::GetInstance()->Info(location, message);
 }
 
-std::string TrimmedText(const std::string& text) {
-  constexpr char kWhiteSpace[] = " \t\n\v\f\r";
-  const size_t first = text.find_first_not_of(kWhiteSpace);
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(kWhiteSpace) - first + 1);
-}
-
 }  // namespace
 
 ComponentPresence::ComponentPresence(PathMacros& paths, DeploymentFolderState& folder,
@@ -77,7 +70,8 @@ bool ComponentPresence::CompareFileVersion(const std::string& expected, const st
   Log(kCompareLocation, Format("The version of %s is '%s'.", path.c_str(), fileVersion.c_str()));
   platform::SendDebugOutput("Succeded getting version number.\n");
 
-  return VersionMatches(ParseVersionText(expected), ParseVersionText(TrimmedText(fileVersion)));
+  // The parse trims every piece, the text's own ends included.
+  return VersionMatches(ParseVersionText(expected), ParseVersionText(fileVersion));
 }
 
 bool ComponentPresence::CheckIfLocalFileExists(const std::string& name) {
