@@ -14,7 +14,7 @@
 #include "integrity/CSignedCode.h"
 #include "platform/EmbeddedSignature.h"
 #include "platform/FileSystem.h"
-#include "platform/SystemFacts.h"
+#include "platform/LastError.h"
 
 namespace {
 
@@ -147,7 +147,7 @@ bool DescriptorMerge::DownloadIniFile(const std::string& source, const std::stri
   if (verifier.CheckObjectSignature(target, true) != 0) return true;
 
   const platform::HResult result = verifier.LastResult();
-  platform::SetThreadLastError(static_cast<uint32_t>(result));
+  platform::SetLastErrorCode(static_cast<platform::Win32Error>(static_cast<uint32_t>(result)));
   std::string message;
   if (result == platform::kCertEChaining) {
     message = Format(

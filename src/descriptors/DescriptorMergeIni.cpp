@@ -4,7 +4,7 @@
 
 #include "descriptors/DescriptorMerge.h"
 #include "descriptors/PluginList.h"
-#include "infra/FolderTree.h"
+#include "infra/RecursiveDirDelete.h"
 #include "infra/SimpleLogger.h"
 #include "infra/StringHelpers.h"
 #include "install/CCabinetExtractor.h"

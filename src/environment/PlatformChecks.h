@@ -1,9 +1,10 @@
 // The start-up sequence's questions about the machine and the browser: is
-// the operating system supported, is the user an administrator and what is
-// a user without rights told, is the browser in protected mode, is the
-// server a trusted site, which browser version does the page report. The
-// answers and log lines only; what start-up does with them is its own. The
-// log locations are the control's.
+// the operating system supported, what is a user without rights told, is
+// the browser in protected mode, is the server a trusted site, which
+// browser version does the page report. The answers and log lines only;
+// what start-up does with them is its own. The log locations are the
+// control's. (The cached administrator answer is the session's:
+// SessionSettings::UserIsAdmin.)
 #pragma once
 
 #include <string>
@@ -29,9 +30,6 @@ class PlatformChecks {
   // refused, some of it with a log line saying why.
   bool IsSupportedOSVersion();
 
-  // The shell's IsUserAnAdmin, asked once per object and then kept.
-  bool IsUserAnAdmin();
-
   // The text that tells a user without sufficient rights what to do,
   // chosen by Windows version and process elevation.
   void GetErrorMsgMissingAdminPermitions(std::string& message);
@@ -53,8 +51,6 @@ class PlatformChecks {
   platform::HResult ProtectedModeProcess(bool& protectedMode);
 
   const EnvironmentSettings& settings_;
-  int adminAsked_ = 0;
-  int adminAnswer_ = 0;
   bool protectedModeKnown_ = false;
   bool protectedModeAnswer_ = false;
   platform::HResult protectedModeResult_ = platform::kENotImpl;

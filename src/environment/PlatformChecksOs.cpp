@@ -77,14 +77,6 @@ bool PlatformChecks::IsSupportedOSVersion() {
   return OsVerdict(os);
 }
 
-bool PlatformChecks::IsUserAnAdmin() {
-  if (!adminAsked_) {
-    adminAnswer_ = platform::IsUserAdministrator() ? 1 : 0;
-    adminAsked_ = 1;
-  }
-  return adminAnswer_ != 0;
-}
-
 void PlatformChecks::GetErrorMsgMissingAdminPermitions(std::string& message) {
   platform::OsVersion os;
   if (!platform::ReadOsVersion(os) || os.platformId != platform::kPlatformWin32Nt ||

@@ -23,8 +23,9 @@ constexpr uint32_t kFileAttributeDirectory = 0x10;
 constexpr uint32_t kFileAttributeArchive = 0x20;
 constexpr uint32_t kFileAttributeDevice = 0x40;
 constexpr uint32_t kFileAttributeNormal = 0x80;
-// A symbolic link or junction; with kFileAttributeDirectory when it stands
-// for a folder. Attributes describe the link itself, never its target.
+// A symbolic link or junction; with the directory bit it links a folder.
+// posix: a symbolic link (the other bits describe what it points to, when
+// it points anywhere).
 constexpr uint32_t kFileAttributeReparsePoint = 0x400;
 
 // The path the C and C++ runtimes of this build open for a Windows path.
@@ -39,12 +40,11 @@ bool ReadPathAttributes(const std::string& path, uint32_t& attributes);
 // that is not absolute, else the error that stopped it.
 Win32Error CreateDirectoryWithParents(const std::string& path);
 
-// DeleteFileA. A link is deleted as the link; a link that stands for a
-// folder is refused like a folder (kErrorAccessDenied).
+// DeleteFileA. A link to a file is removed itself, never what it names.
 Win32Error DeletePath(const std::string& path);
 
-// RemoveDirectoryA: the folder must be empty. A link that stands for a
-// folder is removed as the link, and what it points to is left alone.
+// RemoveDirectoryA: an empty folder, or a link to a folder (symbolic link
+// or junction), which is removed as a link without touching its target.
 Win32Error RemoveFolder(const std::string& path);
 
 // CopyFileA(source, target, FALSE): the target is replaced when it exists.

@@ -49,11 +49,6 @@ bool IsUserAdministrator();
 constexpr uint32_t kTokenElevationTypeLimited = 3;
 Win32Error QueryProcessElevationType(uint32_t& type);
 
-// The calling thread's last error code (SetLastError / GetLastError); on
-// posix a value of the thread's own that only these two touch.
-void SetThreadLastError(uint32_t code);
-uint32_t ThreadLastError();
-
 using Guid = std::array<uint8_t, 16>;
 // In the byte order of a Windows GUID structure (Data1..Data3 little-endian).
 bool CreateNewGuid(Guid& guid);

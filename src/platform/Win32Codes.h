@@ -25,8 +25,8 @@ constexpr Win32Error kErrorBadPathname = 161;
 constexpr Win32Error kErrorAlreadyExists = 183;
 constexpr Win32Error kErrorFilenameExcedRange = 206;
 constexpr Win32Error kErrorMoreData = 234;
-constexpr Win32Error kErrorDirectory = 267;
 constexpr Win32Error kErrorNoMoreItems = 259;
+constexpr Win32Error kErrorDirectory = 267;  // not a folder
 constexpr Win32Error kErrorKeyDeleted = 1018;
 
 constexpr HResult kSOk = 0;

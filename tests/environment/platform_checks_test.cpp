@@ -138,15 +138,6 @@ TEST_F(PlatformChecksTest, MessageForUsersWithoutRights) {
   EXPECT_TRUE(debug_.Mentions("UAC status 1, return code 0 - [0] for success"));
 }
 
-TEST_F(PlatformChecksTest, AdministratorAnswerIsAskedOnce) {
-  if (!TestMachine::IsConfigurable()) GTEST_SKIP() << "the Wine user's rights are what they are";
-  ASSERT_TRUE(machine_.Configure("[user]\nadministrator=true\n"));
-  EXPECT_TRUE(checks_.IsUserAnAdmin());
-  ASSERT_TRUE(machine_.Configure("[user]\nadministrator=false\n"));
-  EXPECT_TRUE(checks_.IsUserAnAdmin());
-  EXPECT_FALSE(PlatformChecks(settings_).IsUserAnAdmin());
-}
-
 TEST_F(PlatformChecksTest, ProtectedModeAnswersAndWhatIsKept) {
   const char* location = "CLoader::IsIeInProtectedMode";
   bool protectedMode = true;

@@ -54,39 +54,6 @@ uint32_t AttributesOf(const std::string& name, const struct stat& info) {
   return attributes;
 }
 
-// The entry as Windows reports it: a symbolic link is a reparse point, a
-// folder one when it points to a folder, and is never looked through.
-struct EntryFacts {
-  uint32_t attributes = 0;
-  uint64_t size = 0;
-  bool device = false;
-};
-
-bool ReadEntryFacts(const std::string& host, const std::string& name, EntryFacts& facts) {
-  struct stat info;
-  if (lstat(host.c_str(), &info) != 0) return false;
-  if (!S_ISLNK(info.st_mode)) {
-    facts.attributes = AttributesOf(name, info);
-    facts.size = S_ISREG(info.st_mode) ? static_cast<uint64_t>(info.st_size) : 0;
-    facts.device = !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
-    return true;
-  }
-  struct stat target;
-  const bool folder = stat(host.c_str(), &target) == 0 && S_ISDIR(target.st_mode);
-  facts.attributes = kFileAttributeReparsePoint |
-                     (folder ? kFileAttributeDirectory : kFileAttributeArchive);
-  if (!name.empty() && name[0] == '.') facts.attributes |= kFileAttributeHidden;
-  facts.size = 0;
-  facts.device = false;
-  return true;
-}
-
-bool IsLinkToFolder(const std::string& host) {
-  EntryFacts facts;
-  return ReadEntryFacts(host, "", facts) && (facts.attributes & kFileAttributeReparsePoint) &&
-         (facts.attributes & kFileAttributeDirectory);
-}
-
 std::string LastComponent(const std::string& hostPath) {
   const size_t slash = hostPath.find_last_of('/');
   return slash == std::string::npos ? hostPath : hostPath.substr(slash + 1);
@@ -116,17 +83,40 @@ bool MatchesMask(const char* name, const char* mask) {
   return *mask == '\0';
 }
 
+// The attributes of the entry at a host path, as Windows reports a link:
+// what it points to (only the archive bit when it points nowhere) and the
+// reparse-point bit.
+bool HostAttributes(const std::string& host, uint32_t& attributes) {
+  struct stat link;
+  if (lstat(host.c_str(), &link) != 0) return false;
+  struct stat info;
+  if (stat(host.c_str(), &info) == 0) {
+    attributes = AttributesOf(LastComponent(host), info);
+  } else if (S_ISLNK(link.st_mode)) {
+    attributes = kFileAttributeArchive;
+  } else {
+    return false;
+  }
+  if (S_ISLNK(link.st_mode)) attributes |= kFileAttributeReparsePoint;
+  return true;
+}
+
+// What Windows reports for a path that names nothing: the file is missing
+// when its folder exists, else the path.
+Win32Error MissingEntryError(const std::string& host) {
+  const size_t slash = host.find_last_of('/');
+  const std::string parent = slash == std::string::npos ? "." : host.substr(0, slash);
+  struct stat info;
+  return stat(parent.c_str(), &info) == 0 ? kErrorFileNotFound : kErrorPathNotFound;
+}
+
 }  // namespace
 
 std::string ToNativePath(const std::string& path) { return posix::HostPath(path); }
 
 bool ReadPathAttributes(const std::string& path, uint32_t& attributes) {
   if (path.empty()) return false;
-  const std::string host = posix::HostPath(path);
-  EntryFacts facts;
-  if (!ReadEntryFacts(host, LastComponent(host), facts)) return false;
-  attributes = facts.attributes;
-  return true;
+  return HostAttributes(posix::HostPath(path), attributes);
 }
 
 Win32Error CreateDirectoryWithParents(const std::string& path) {
@@ -150,29 +140,28 @@ Win32Error CreateDirectoryWithParents(const std::string& path) {
   return kErrorSuccess;
 }
 
-namespace {
-
-// What Windows reports for a path that names nothing: the file is missing
-// when its folder exists, else the path.
-Win32Error MissingEntryError(const std::string& host) {
-  const size_t slash = host.find_last_of('/');
-  const std::string parent = slash == std::string::npos ? "." : host.substr(0, slash);
-  struct stat info;
-  return stat(parent.c_str(), &info) == 0 ? kErrorFileNotFound : kErrorPathNotFound;
-}
-
-}  // namespace
-
 Win32Error DeletePath(const std::string& path) {
   const std::string host = posix::HostPath(path);
   struct stat info;
-  // lstat: a link to a file is deleted as the link; one that stands for a
-  // folder is refused as a folder, as DeleteFileA refuses it.
-  if (lstat(host.c_str(), &info) == 0 &&
-      (S_ISDIR(info.st_mode) || (S_ISLNK(info.st_mode) && IsLinkToFolder(host))))
-    return kErrorAccessDenied;
+  // A link to a folder is a folder to DeleteFileA as well.
+  if (stat(host.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return kErrorAccessDenied;
   if (unlink(host.c_str()) == 0) return kErrorSuccess;
   return errno == ENOENT ? MissingEntryError(host) : FromErrno(errno);
+}
+
+Win32Error RemoveFolder(const std::string& path) {
+  const std::string host = posix::HostPath(path);
+  struct stat link;
+  if (lstat(host.c_str(), &link) != 0)
+    return errno == ENOENT ? MissingEntryError(host) : FromErrno(errno);
+  if (S_ISLNK(link.st_mode)) {
+    struct stat info;
+    if (stat(host.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return kErrorDirectory;
+    return unlink(host.c_str()) == 0 ? kErrorSuccess : FromErrno(errno);
+  }
+  if (!S_ISDIR(link.st_mode)) return kErrorDirectory;
+  if (rmdir(host.c_str()) == 0) return kErrorSuccess;
+  return errno == ENOTEMPTY || errno == EEXIST ? kErrorDirNotEmpty : FromErrno(errno);
 }
 
 Win32Error FindEntries(const std::string& pattern, std::vector<FoundEntry>& entries) {
@@ -187,12 +176,16 @@ Win32Error FindEntries(const std::string& pattern, std::vector<FoundEntry>& entr
   while (dirent* entry = readdir(dir)) {
     const std::string name = entry->d_name;
     if (name == "." || name == ".." || !MatchesMask(name.c_str(), mask.c_str())) continue;
-    EntryFacts facts;
-    if (!ReadEntryFacts(hostFolder + "/" + name, name, facts)) continue;
+    const std::string hostEntry = hostFolder + "/" + name;
     FoundEntry found;
     found.name = name;
-    found.attributes = facts.attributes | (facts.device ? kFileAttributeDevice : 0);
-    found.size = facts.size;
+    if (!HostAttributes(hostEntry, found.attributes)) continue;
+    struct stat info;
+    if (stat(hostEntry.c_str(), &info) == 0) {
+      if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
+        found.attributes |= kFileAttributeDevice;
+      found.size = S_ISREG(info.st_mode) ? static_cast<uint64_t>(info.st_size) : 0;
+    }
     entries.push_back(found);
   }
   closedir(dir);
@@ -201,22 +194,6 @@ Win32Error FindEntries(const std::string& pattern, std::vector<FoundEntry>& entr
 
 FILE* OpenStdioFile(const std::string& path, const char* mode) {
   return std::fopen(posix::HostPath(path).c_str(), mode);
-}
-
-Win32Error RemoveFolder(const std::string& path) {
-  const std::string host = posix::HostPath(path);
-  struct stat info;
-  if (lstat(host.c_str(), &info) != 0)
-    return errno == ENOENT ? MissingEntryError(host) : FromErrno(errno);
-  if (S_ISLNK(info.st_mode)) {
-    // The link goes, its target stays. A link to a file is no folder.
-    struct stat target;
-    if (stat(host.c_str(), &target) == 0 && !S_ISDIR(target.st_mode)) return kErrorDirectory;
-    return unlink(host.c_str()) == 0 ? kErrorSuccess : FromErrno(errno);
-  }
-  if (!S_ISDIR(info.st_mode)) return kErrorDirectory;
-  if (rmdir(host.c_str()) == 0) return kErrorSuccess;
-  return errno == ENOTEMPTY || errno == EEXIST ? kErrorDirNotEmpty : FromErrno(errno);
 }
 
 Win32Error CopyFileReplacing(const std::string& source, const std::string& target) {

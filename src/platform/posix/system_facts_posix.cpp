@@ -64,13 +64,6 @@ Win32Error QueryProcessElevationType(uint32_t& type) {
   return kErrorSuccess;
 }
 
-namespace {
-thread_local uint32_t t_lastError = 0;
-}
-
-void SetThreadLastError(uint32_t code) { t_lastError = code; }
-uint32_t ThreadLastError() { return t_lastError; }
-
 bool CreateNewGuid(Guid& guid) {
   std::random_device source;
   for (size_t i = 0; i < guid.size(); i += 4) {

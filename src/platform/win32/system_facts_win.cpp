@@ -76,9 +76,6 @@ Win32Error QueryProcessElevationType(uint32_t& type) {
   return error;
 }
 
-void SetThreadLastError(uint32_t code) { SetLastError(code); }
-uint32_t ThreadLastError() { return GetLastError(); }
-
 bool CreateNewGuid(Guid& guid) {
   GUID value;
   if (FAILED(CoCreateGuid(&value))) return false;
