@@ -11,12 +11,12 @@
 
 #include "platform/FileSystem.h"
 #include "platform/SystemFacts.h"
+#include "platform/posix/file_errors.h"
 #include "platform/posix/machine_root.h"
 
 namespace platform {
-namespace {
 
-Win32Error FromErrno(int error) {
+Win32Error posix::FileErrorFromErrno(int error) {
   switch (error) {
     case ENOENT: return kErrorPathNotFound;
     case ENOTDIR: return kErrorPathNotFound;
@@ -29,6 +29,8 @@ Win32Error FromErrno(int error) {
     default: return kErrorInvalidParameter;
   }
 }
+
+namespace {
 
 std::string WithoutLongPathPrefix(const std::string& path) {
   return path.rfind("\\\\?\\", 0) == 0 ? path.substr(4) : path;
@@ -134,7 +136,7 @@ Win32Error CreateDirectoryWithParents(const std::string& path) {
     position = host.find('/', position + 1);
     built = host.substr(0, position);
     if (built.empty()) continue;
-    if (mkdir(built.c_str(), 0777) != 0 && errno != EEXIST) return FromErrno(errno);
+    if (mkdir(built.c_str(), 0777) != 0 && errno != EEXIST) return posix::FileErrorFromErrno(errno);
   }
   if (stat(host.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return kErrorPathNotFound;
   return kErrorSuccess;
@@ -146,22 +148,22 @@ Win32Error DeletePath(const std::string& path) {
   // A link to a folder is a folder to DeleteFileA as well.
   if (stat(host.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return kErrorAccessDenied;
   if (unlink(host.c_str()) == 0) return kErrorSuccess;
-  return errno == ENOENT ? MissingEntryError(host) : FromErrno(errno);
+  return errno == ENOENT ? MissingEntryError(host) : posix::FileErrorFromErrno(errno);
 }
 
 Win32Error RemoveFolder(const std::string& path) {
   const std::string host = posix::HostPath(path);
   struct stat link;
   if (lstat(host.c_str(), &link) != 0)
-    return errno == ENOENT ? MissingEntryError(host) : FromErrno(errno);
+    return errno == ENOENT ? MissingEntryError(host) : posix::FileErrorFromErrno(errno);
   if (S_ISLNK(link.st_mode)) {
     struct stat info;
     if (stat(host.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return kErrorDirectory;
-    return unlink(host.c_str()) == 0 ? kErrorSuccess : FromErrno(errno);
+    return unlink(host.c_str()) == 0 ? kErrorSuccess : posix::FileErrorFromErrno(errno);
   }
   if (!S_ISDIR(link.st_mode)) return kErrorDirectory;
   if (rmdir(host.c_str()) == 0) return kErrorSuccess;
-  return errno == ENOTEMPTY || errno == EEXIST ? kErrorDirNotEmpty : FromErrno(errno);
+  return errno == ENOTEMPTY || errno == EEXIST ? kErrorDirNotEmpty : posix::FileErrorFromErrno(errno);
 }
 
 Win32Error FindEntries(const std::string& pattern, std::vector<FoundEntry>& entries) {
@@ -198,7 +200,7 @@ FILE* OpenStdioFile(const std::string& path, const char* mode) {
 
 Win32Error CopyFileReplacing(const std::string& source, const std::string& target) {
   const int in = open(posix::HostPath(source).c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) return errno == ENOENT ? kErrorFileNotFound : FromErrno(errno);
+  if (in < 0) return errno == ENOENT ? kErrorFileNotFound : posix::FileErrorFromErrno(errno);
   struct stat info;
   if (fstat(in, &info) != 0 || !S_ISREG(info.st_mode)) {
     close(in);
@@ -207,7 +209,7 @@ Win32Error CopyFileReplacing(const std::string& source, const std::string& targe
   const int out = open(posix::HostPath(target).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
                        info.st_mode & 0777);
   if (out < 0) {
-    const Win32Error error = FromErrno(errno);
+    const Win32Error error = posix::FileErrorFromErrno(errno);
     close(in);
     return error;
   }
@@ -217,7 +219,7 @@ Win32Error CopyFileReplacing(const std::string& source, const std::string& targe
     const ssize_t got = read(in, buffer, sizeof buffer);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
-      result = FromErrno(errno);
+      result = posix::FileErrorFromErrno(errno);
       break;
     }
     if (got == 0) break;
@@ -225,7 +227,7 @@ Win32Error CopyFileReplacing(const std::string& source, const std::string& targe
       const ssize_t put = write(out, buffer + written, static_cast<size_t>(got - written));
       if (put < 0 && errno == EINTR) continue;
       if (put <= 0) {
-        result = put < 0 ? FromErrno(errno) : kErrorAccessDenied;
+        result = put < 0 ? posix::FileErrorFromErrno(errno) : kErrorAccessDenied;
         break;
       }
       written += put;
@@ -233,7 +235,7 @@ Win32Error CopyFileReplacing(const std::string& source, const std::string& targe
     if (result != kErrorSuccess) break;
   }
   close(in);
-  if (close(out) != 0 && result == kErrorSuccess) result = FromErrno(errno);
+  if (close(out) != 0 && result == kErrorSuccess) result = posix::FileErrorFromErrno(errno);
   return result;
 }
 
