@@ -1,5 +1,4 @@
 // Unpacking the fetched cabinets and merging their INI files.
-#include <fstream>
 #include <vector>
 
 #include "descriptors/DescriptorMerge.h"
@@ -174,11 +173,10 @@ bool DescriptorMerge::MergeExtensionDescriptors(const std::string& listName,
   }
   if (!mergedAny) return false;
 
+  // Written whole or not at all, as every INI file the loader writes.
   const std::string path = root + "\\" + mergedFileName;
-  std::ofstream out(platform::ToNativePath(path), std::ios::binary | std::ios::trunc);
-  merged.WriteTo(out);
-  out.close();
-  if (!out) SimpleLogger::GetInstance()->Warning(kExtensionsLocation, "Cannot write " + path);
+  if (!merged.Save(path))
+    SimpleLogger::GetInstance()->Warning(kExtensionsLocation, "Cannot write " + path);
   return true;
 }
 

@@ -7,6 +7,7 @@
 #include "infra/SystemInfo.h"
 #include "install/VersionText.h"
 #include "platform/DebugOutput.h"
+#include "platform/FileNames.h"
 #include "platform/FileSystem.h"
 #include "platform/FileVersion.h"
 
@@ -94,11 +95,11 @@ bool ComponentPresence::CheckFileExists(const std::string& name) {
   Log(kExistsLocation, Format("Looking for %s", look.c_str()));
 
   std::string found;
-  if (!platform::SearchFilePath(look, found)) {
+  if (platform::SearchForFile("", look, found) != platform::kErrorSuccess) {
     Log(kExistsLocation, Format("File %s not found.", look.c_str()));
     look = folder_.GetCurrentDeploymentFolder() + "\\" + name;
     Log(kExistsLocation, Format("Try to look for %s.", look.c_str()));
-    if (!platform::SearchFilePath(look, found)) {
+    if (platform::SearchForFile("", look, found) != platform::kErrorSuccess) {
       Log(kExistsLocation, Format("File %s not found.", look.c_str()));
       return false;
     }

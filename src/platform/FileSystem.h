@@ -50,13 +50,6 @@ Win32Error RemoveFolder(const std::string& path);
 // CopyFileA(source, target, FALSE): the target is replaced when it exists.
 Win32Error CopyFileReplacing(const std::string& source, const std::string& target);
 
-// SearchPathA without a search path and with a buffer of 260 characters:
-// the full path of the first match, false when nothing is found or the
-// answer would not fit. win32 uses the system's standard search order;
-// posix looks in the system folder, the Windows folder and the current
-// folder, in that order. A path that names its folder is only checked.
-bool SearchFilePath(const std::string& name, std::string& fullPath);
-
 // CreateFileA for reading with shared reading, an existing file only
 // (OPEN_EXISTING), closed again at once: true when that succeeds. A folder
 // cannot be opened this way.

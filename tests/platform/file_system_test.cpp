@@ -6,6 +6,7 @@
 
 #include "links.h"
 #include "infra/StringHelpers.h"
+#include "platform/FileNames.h"
 #include "platform/FileSystem.h"
 #include "platform/SystemFacts.h"
 #include "test_files.h"
@@ -106,19 +107,21 @@ TEST_F(FileSystemTest, SearchFindsSystemFilesAndChecksNamedPaths) {
   const std::string name = "varnik-search-" + std::to_string(platform::CurrentProcessId()) + ".dll";
   ASSERT_TRUE(WriteTestFile(system + "\\" + name, "x"));
   std::string found;
-  EXPECT_TRUE(platform::SearchFilePath(name, found));
+  EXPECT_EQ(platform::kErrorSuccess, platform::SearchForFile("", name, found));
   EXPECT_TRUE(EqualsNoCase(system + "\\" + name, found)) << found;
   platform::DeletePath(system + "\\" + name);
-  EXPECT_FALSE(platform::SearchFilePath(name, found));
+  EXPECT_EQ(platform::kErrorFileNotFound, platform::SearchForFile("", name, found));
 
   const std::string named = machine_.ScratchFolder() + "\\named.txt";
   ASSERT_TRUE(WriteTestFile(named, "x"));
-  EXPECT_TRUE(platform::SearchFilePath(named, found));
+  EXPECT_EQ(platform::kErrorSuccess, platform::SearchForFile("", named, found));
   EXPECT_EQ(named, found);
   // The answer must fit 260 characters.
   const std::string deep = machine_.ScratchFolder() + "\\" + std::string(200, 'd');
   ASSERT_EQ(platform::kErrorSuccess, platform::CreateDirectoryWithParents("\\\\?\\" + deep));
-  EXPECT_FALSE(platform::SearchFilePath(deep + "\\" + std::string(70, 'f'), found));
+  ASSERT_TRUE(WriteTestFile("\\\\?\\" + deep + "\\" + std::string(70, 'f'), "x"));
+  EXPECT_NE(platform::kErrorSuccess,
+            platform::SearchForFile("", deep + "\\" + std::string(70, 'f'), found));
 }
 
 // A link is reported, deleted and removed as itself; its target stays.

@@ -1,6 +1,5 @@
 #include <dirent.h>
 #include <fcntl.h>
-#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,7 +9,6 @@
 #include <string>
 
 #include "platform/FileSystem.h"
-#include "platform/SystemFacts.h"
 #include "platform/posix/file_errors.h"
 #include "platform/posix/machine_root.h"
 
@@ -237,38 +235,6 @@ Win32Error CopyFileReplacing(const std::string& source, const std::string& targe
   close(in);
   if (close(out) != 0 && result == kErrorSuccess) result = posix::FileErrorFromErrno(errno);
   return result;
-}
-
-bool SearchFilePath(const std::string& name, std::string& fullPath) {
-  // The answer has to fit SearchPathA's buffer of MAX_PATH characters.
-  constexpr size_t kMaxPath = 260;
-  if (name.empty()) return false;
-  const auto found = [&](const std::string& candidate) {
-    uint32_t attributes = 0;
-    if (candidate.size() >= kMaxPath || !ReadPathAttributes(candidate, attributes)) return false;
-    fullPath = candidate;
-    return true;
-  };
-  if (IsAbsoluteWindowsPath(name)) return found(name);
-
-  std::string system, windows;
-  char current[PATH_MAX];
-  const std::string folders[] = {
-      QuerySystemFolder(system) ? system : std::string(),
-      QueryWindowsFolder(windows) ? windows : std::string(),
-      getcwd(current, sizeof current) ? std::string(current) : std::string()};
-  for (const std::string& folder : folders) {
-    if (folder.empty()) continue;
-    const char separator = folder[0] == '/' ? '/' : '\\';
-    std::string relative = name;
-    if (separator == '/') {
-      for (char& c : relative) {
-        if (c == '\\') c = '/';
-      }
-    }
-    if (found(folder + separator + relative)) return true;
-  }
-  return false;
 }
 
 bool CanOpenForReading(const std::string& path) {

@@ -63,15 +63,6 @@ Win32Error CopyFileReplacing(const std::string& source, const std::string& targe
                                                           : static_cast<Win32Error>(GetLastError());
 }
 
-bool SearchFilePath(const std::string& name, std::string& fullPath) {
-  char buffer[MAX_PATH] = {};
-  const DWORD length = SearchPathA(nullptr, name.c_str(), nullptr, MAX_PATH, buffer, nullptr);
-  // A length of MAX_PATH or more is the size the answer would need.
-  if (length == 0 || length >= MAX_PATH) return false;
-  fullPath.assign(buffer, length);
-  return true;
-}
-
 bool CanOpenForReading(const std::string& path) {
   const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
