@@ -93,6 +93,19 @@ class Text {
 // a null BSTR.
 std::wstring Taken(BSTR text);
 
+// A property read through the vtable: its text ("<null>" for a null BSTR,
+// "<failed>" when the getter fails), or its flag (-2 when it fails).
+template <class Getter>
+std::wstring TextOf(ILoader4* loader, Getter getter) {
+  BSTR text = nullptr;
+  return FAILED((loader->*getter)(&text)) ? L"<failed>" : Taken(text);
+}
+template <class Getter>
+VARIANT_BOOL FlagOf(ILoader4* loader, Getter getter) {
+  VARIANT_BOOL flag = 0;
+  return FAILED((loader->*getter)(&flag)) ? -2 : flag;
+}
+
 // A property through IDispatch::Invoke, as a script sets and reads it.
 HRESULT PutByDispatch(IDispatch* object, DISPID id, VARIANT value);
 HRESULT GetByDispatch(IDispatch* object, DISPID id, VARIANT* value);

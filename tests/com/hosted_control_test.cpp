@@ -198,12 +198,8 @@ TEST_F(RegisteredHostedControlTest, TheHostCreatesTheControlByItsProgIdFromASave
   ILoader4* hosted = As<ILoader4>(created, IID_ILoader4);
   created->Release();
   ASSERT_NE(hosted, nullptr);
-  BSTR text = nullptr;
-  VARIANT_BOOL flag = 0;
-  EXPECT_EQ(hosted->get_SetupFile(&text), S_OK);
-  EXPECT_EQ(Taken(text), L"http://127.0.0.1/zel/Setup.cab");
-  EXPECT_EQ(hosted->get_UseZELServerVersion(&flag), S_OK);
-  EXPECT_EQ(flag, VARIANT_TRUE);
+  EXPECT_EQ(TextOf(hosted, &ILoader4::get_SetupFile), L"http://127.0.0.1/zel/Setup.cab");
+  EXPECT_EQ(FlagOf(hosted, &ILoader4::get_UseZELServerVersion), VARIANT_TRUE);
   HWND window = nullptr;
   IOleWindow* oleWindow = As<IOleWindow>(hosted, IID_IOleWindow);
   EXPECT_EQ(oleWindow->GetWindow(&window), S_OK);

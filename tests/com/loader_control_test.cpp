@@ -53,21 +53,16 @@ TEST_F(ControlTest, MembersAnswerWithTheSessionsResultsAndTextIsConverted) {
   EXPECT_EQ(loader_->get_TestTypeFile(&text), E_NOTIMPL);
   EXPECT_EQ(loader_->put_CustomTestTypesFiles(Text(L"types.xml")), E_NOTIMPL);
 
-  VARIANT_BOOL flag = 1;
-  EXPECT_EQ(loader_->get_IsolatedDeployment(&flag), S_OK);
-  EXPECT_EQ(flag, VARIANT_FALSE);
+  EXPECT_EQ(FlagOf(loader_, &ILoader4::get_IsolatedDeployment), VARIANT_FALSE);
   EXPECT_EQ(loader_->put_IsolatedDeployment(VARIANT_TRUE), S_OK);
-  EXPECT_EQ(loader_->get_IsolatedDeployment(&flag), S_OK);
-  EXPECT_EQ(flag, VARIANT_TRUE);
+  EXPECT_EQ(FlagOf(loader_, &ILoader4::get_IsolatedDeployment), VARIANT_TRUE);
   EXPECT_EQ(loader_->get_MsiDeployment(nullptr), E_POINTER);
 
   EXPECT_EQ(loader_->put_TkRootURL(Text(L"http://server/zel//")), S_OK);
-  EXPECT_EQ(loader_->get_TkRootURL(&text), S_OK);
-  EXPECT_EQ(Taken(text), L"http://server/zel/");
+  EXPECT_EQ(TextOf(loader_, &ILoader4::get_TkRootURL), L"http://server/zel/");
   EXPECT_TRUE(Logged("INFO", "CLoader::put_TkRootURL", "Property set to: http://server/zel/"));
   EXPECT_EQ(loader_->put_ProgColor(Text(L"#FF")), S_OK);
-  EXPECT_EQ(loader_->get_ProgColor(&text), S_OK);
-  EXPECT_EQ(Taken(text), L"255");
+  EXPECT_EQ(TextOf(loader_, &ILoader4::get_ProgColor), L"255");
   EXPECT_EQ(loader_->put_AuthProxyPort(8080), S_OK);
   EXPECT_TRUE(Logged("INFO", "CLoader::put_AuthProxyPort", "Property set to: 8080"));
   EXPECT_EQ(loader_->put_AuthPassword(Text(L"secret")), S_OK);
@@ -76,8 +71,7 @@ TEST_F(ControlTest, MembersAnswerWithTheSessionsResultsAndTextIsConverted) {
 
   // Text in the system code page both ways.
   EXPECT_EQ(loader_->put_DomainName(Text(L"Stra\u00dfe")), S_OK);
-  EXPECT_EQ(loader_->get_DomainName(&text), S_OK);
-  EXPECT_EQ(Taken(text), L"Stra\u00dfe");
+  EXPECT_EQ(TextOf(loader_, &ILoader4::get_DomainName), L"Stra\u00dfe");
 }
 
 TEST_F(ControlTest, EveryTextPropertyTakesANullAZeroInsideAndAMegabyte) {
@@ -119,9 +113,7 @@ TEST_F(ControlTest, TheDispatchInterfaceAndTheClassInformationAgreeWithTheTypeLi
   EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id), S_OK);
   EXPECT_EQ(id, 12);
   EXPECT_EQ(PutByDispatch(dispatch, id, TextValue(Text(L"debugclient=true"))), S_OK);
-  BSTR text = nullptr;
-  EXPECT_EQ(loader_->get_AdditionalParams(&text), S_OK);
-  EXPECT_EQ(Taken(text), L"debugclient=true");
+  EXPECT_EQ(TextOf(loader_, &ILoader4::get_AdditionalParams), L"debugclient=true");
   VARIANT value;
   EXPECT_TRUE(FAILED(GetByDispatch(dispatch, 16, &value))) << "no deployment location yet";
   dispatch->Release();
@@ -193,20 +185,12 @@ TEST_F(ControlTest, APropertyBagHandsOverWhatFitsAndLeavesTheRest) {
   EXPECT_EQ(persist->Load(&bag, nullptr), S_OK);
   persist->Release();
 
-  BSTR text = nullptr;
-  VARIANT_BOOL flag = 0;
-  EXPECT_EQ(loader_->get_SetupFile(&text), S_OK);
-  EXPECT_EQ(Taken(text), L"http://srv/root/servlet/x?a=b");
-  EXPECT_EQ(loader_->get_BrowserUI(&flag), S_OK);
-  EXPECT_EQ(flag, VARIANT_TRUE);
-  EXPECT_EQ(loader_->get_InstallationOnly(&flag), S_OK);
-  EXPECT_EQ(flag, VARIANT_TRUE);
-  EXPECT_EQ(loader_->get_IsolatedDeployment(&flag), S_OK);
-  EXPECT_EQ(flag, VARIANT_FALSE);
-  EXPECT_EQ(loader_->get_TkRootURL(&text), S_OK);
-  EXPECT_EQ(Taken(text), L"42");
-  EXPECT_EQ(loader_->get_DomainName(&text), S_OK);
-  EXPECT_EQ(Taken(text), L"<null>");
+  EXPECT_EQ(TextOf(loader_, &ILoader4::get_SetupFile), L"http://srv/root/servlet/x?a=b");
+  EXPECT_EQ(FlagOf(loader_, &ILoader4::get_BrowserUI), VARIANT_TRUE);
+  EXPECT_EQ(FlagOf(loader_, &ILoader4::get_InstallationOnly), VARIANT_TRUE);
+  EXPECT_EQ(FlagOf(loader_, &ILoader4::get_IsolatedDeployment), VARIANT_FALSE);
+  EXPECT_EQ(TextOf(loader_, &ILoader4::get_TkRootURL), L"42");
+  EXPECT_EQ(TextOf(loader_, &ILoader4::get_DomainName), L"<null>");
   EXPECT_TRUE(Logged("WARNING", "CLoader::Load",
                      "IsolatedDeployment not applied (0x80070057); it keeps its value"));
   EXPECT_TRUE(debug_.Mentions("DeploymentLocation not applied"));
@@ -267,16 +251,10 @@ TEST_F(ControlTest, WhatIsSavedToABagOrAStreamLoadsIntoAFreshControl) {
       EXPECT_EQ(load->Load(&bag, nullptr), S_OK);
       load->Release();
     }
-    BSTR text = nullptr;
-    VARIANT_BOOL flag = 0;
-    EXPECT_EQ(fresh->get_SetupFile(&text), S_OK);
-    EXPECT_EQ(Taken(text), L"http://srv/zel/Setup.cab");
-    EXPECT_EQ(fresh->get_MsiDeployment(&flag), S_OK);
-    EXPECT_EQ(flag, VARIANT_TRUE);
-    EXPECT_EQ(fresh->get_AdditionalParams(&text), S_OK);
-    EXPECT_EQ(Taken(text), kMegabyte);
-    EXPECT_EQ(fresh->get_ProgBkColor(&text), S_OK);
-    EXPECT_EQ(Taken(text), L"65280");
+    EXPECT_EQ(TextOf(fresh, &ILoader4::get_SetupFile), L"http://srv/zel/Setup.cab");
+    EXPECT_EQ(FlagOf(fresh, &ILoader4::get_MsiDeployment), VARIANT_TRUE);
+    EXPECT_EQ(TextOf(fresh, &ILoader4::get_AdditionalParams), kMegabyte);
+    EXPECT_EQ(TextOf(fresh, &ILoader4::get_ProgBkColor), L"65280");
     fresh->Release();
   }
   saved->Release();
@@ -328,9 +306,8 @@ TEST_F(ControlTest, ADamagedStreamLoadsNothing) {
     IPersistStreamInit* load = As<IPersistStreamInit>(fresh, IID_IPersistStreamInit);
     IStream* stream = StreamOf(bytes);
     EXPECT_EQ(load->Load(stream), E_FAIL);
-    BSTR text = nullptr;
-    EXPECT_EQ(fresh->get_SetupFile(&text), S_OK);
-    EXPECT_EQ(text, nullptr) << "nothing is applied from a stream that did not read whole";
+    EXPECT_EQ(TextOf(fresh, &ILoader4::get_SetupFile), L"<null>")
+        << "nothing is applied from a stream that did not read whole";
     stream->Release();
     load->Release();
     fresh->Release();
