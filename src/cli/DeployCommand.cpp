@@ -76,6 +76,7 @@ int RunDeployCommand(const DeployArguments& arguments) {
     if (!eventsFile) return Refuse("--events-file: cannot write \"" + arguments.eventsFile + "\"");
   }
 
+  PrepareStandardStreams();
   StderrTerminal terminal;
   const ProgressMode mode = arguments.quiet       ? ProgressMode::Quiet
                             : terminal.Interactive() ? ProgressMode::Interactive
@@ -85,10 +86,7 @@ int RunDeployCommand(const DeployArguments& arguments) {
     NoContainer host;
     CLoader loader(host);
     DeployRun run(loader, terminal, mode, SystemEventClock());
-    if (!arguments.events.empty()) {
-      UseBinaryStdout();
-      run.AddJsonOutput(std::cout);
-    }
+    if (!arguments.events.empty()) run.AddJsonOutput(std::cout);
     if (eventsFile.is_open()) run.AddJsonOutput(eventsFile);
     status = run.Run(assignments);
   }

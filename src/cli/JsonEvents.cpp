@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/Utf8Text.h"
+#include "infra/SimpleLogger.h"
 #include "infra/StringHelpers.h"
 
 namespace {
@@ -43,7 +44,11 @@ platform::HResult JsonEventWriter::Write(const char* event, Fill fill) {
   // an exception on the session's thread.
   out_ << line.dump(-1, ' ', false, json::error_handler_t::replace) << '\n';
   out_.flush();
-  if (!out_) healthy_ = false;
+  if (!out_ && healthy_) {
+    healthy_ = false;
+    SimpleLogger::GetInstance()->Warning("varnik-loader deploy",
+                                         "The events cannot be written; the deployment goes on.");
+  }
   return platform::kSOk;
 }
 

@@ -34,6 +34,7 @@ class StderrTerminal : public TerminalWriter {
   std::unique_ptr<Impl> impl_;
 };
 
-// Standard output in binary mode, so every line ends in "\n" alone on
-// Windows too.
-void UseBinaryStdout();
+// Standard output for the JSON lines: binary on Windows, so every line ends
+// in "\n" alone there too. On posix a reader that goes away no longer ends
+// the process with SIGPIPE: writes fail, and the deployment goes on.
+void PrepareStandardStreams();

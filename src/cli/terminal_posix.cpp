@@ -1,3 +1,4 @@
+#include <signal.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -36,4 +37,4 @@ int StderrTerminal::Columns() const {
   return 80;
 }
 
-void UseBinaryStdout() {}
+void PrepareStandardStreams() { signal(SIGPIPE, SIG_IGN); }

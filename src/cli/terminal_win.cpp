@@ -55,7 +55,7 @@ int StderrTerminal::Columns() const {
   return 80;
 }
 
-void UseBinaryStdout() {
+void PrepareStandardStreams() {
   std::fflush(stdout);
   _setmode(_fileno(stdout), _O_BINARY);
 }

@@ -143,7 +143,9 @@ TEST_F(DeployRunTest, EachWayOfEndingHasItsExitStatus) {
 }
 
 TEST_F(DeployRunTest, CtrlCStopsTheLoopAndTheRunEndsAsInterrupted) {
-  if (!CanSendInterrupt()) GTEST_SKIP() << "no console to raise Ctrl-C in";
+  if (!CanSendInterrupt())
+    GTEST_SKIP() << "no console of this process's own to raise Ctrl-C in (Wine without a "
+                    "terminal refuses AllocConsole and GenerateConsoleCtrlEvent)";
   std::atomic<bool> waiting{false};
   // Start-up that never ends the session by itself.
   ScriptedLoader loader(host_, [&](CLoader&) { waiting = true; });

@@ -147,6 +147,13 @@ TEST_F(ProgramTest, EventsAsJsonOfASessionThatStopsEarly) {
   result = Run(command);
   EXPECT_EQ(3, result.exitCode);
   EXPECT_EQ("", result.err);
+
+#ifndef _WIN32
+  // A reader of the events that has gone away does not end the run.
+  result = RunProgramWithClosedStdout(VARNIK_LOADER_PROGRAM, command, folder_.string());
+  EXPECT_TRUE(result.started);
+  EXPECT_EQ(3, result.exitCode);
+#endif
 }
 
 }  // namespace

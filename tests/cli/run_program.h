@@ -15,3 +15,10 @@ struct ProgramResult {
 // on Windows). The program inherits this process's environment.
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                          const std::string& folder);
+
+#ifndef _WIN32
+// The same with standard output a pipe nobody reads any more.
+ProgramResult RunProgramWithClosedStdout(const std::string& program,
+                                         const std::vector<std::string>& arguments,
+                                         const std::string& folder);
+#endif
