@@ -78,9 +78,11 @@ int RunDeployCommand(const DeployArguments& arguments) {
 
   PrepareStandardStreams();
   StderrTerminal terminal;
-  const ProgressMode mode = arguments.quiet       ? ProgressMode::Quiet
-                            : terminal.Interactive() ? ProgressMode::Interactive
-                                                     : ProgressMode::Plain;
+  // JSON lines on the same terminal would land inside the redrawn lines.
+  const bool jsonOnTerminal = !arguments.events.empty() && StdoutIsTerminal();
+  const ProgressMode mode = arguments.quiet                             ? ProgressMode::Quiet
+                            : terminal.Interactive() && !jsonOnTerminal ? ProgressMode::Interactive
+                                                                        : ProgressMode::Plain;
   int status = kExitStopped;
   {
     NoContainer host;

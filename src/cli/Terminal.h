@@ -34,6 +34,9 @@ class StderrTerminal : public TerminalWriter {
   std::unique_ptr<Impl> impl_;
 };
 
+// Whether standard output is a terminal (a console on Windows).
+bool StdoutIsTerminal();
+
 // Standard output for the JSON lines: binary on Windows, so every line ends
 // in "\n" alone there too. On posix a reader that goes away no longer ends
 // the process with SIGPIPE: writes fail, and the deployment goes on.

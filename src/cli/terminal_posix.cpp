@@ -37,4 +37,6 @@ int StderrTerminal::Columns() const {
   return 80;
 }
 
+bool StdoutIsTerminal() { return isatty(STDOUT_FILENO) == 1; }
+
 void PrepareStandardStreams() { signal(SIGPIPE, SIG_IGN); }

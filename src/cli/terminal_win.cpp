@@ -55,6 +55,11 @@ int StderrTerminal::Columns() const {
   return 80;
 }
 
+bool StdoutIsTerminal() {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != FALSE;
+}
+
 void PrepareStandardStreams() {
   std::fflush(stdout);
   _setmode(_fileno(stdout), _O_BINARY);
