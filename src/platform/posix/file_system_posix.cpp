@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
 #include "infra/StringHelpers.h"
@@ -81,6 +80,15 @@ bool HostAttributes(const std::string& host, uint32_t& attributes) {
   return true;
 }
 
+// What Windows reports for a path that names nothing: the file is missing
+// when its folder exists, else the path.
+Win32Error MissingEntryError(const std::string& host) {
+  const size_t slash = host.find_last_of('/');
+  const std::string parent = slash == std::string::npos ? "." : host.substr(0, slash);
+  struct stat info;
+  return stat(parent.c_str(), &info) == 0 ? kErrorFileNotFound : kErrorPathNotFound;
+}
+
 }  // namespace
 
 std::string ToNativePath(const std::string& path) { return posix::HostPath(path); }
@@ -117,18 +125,14 @@ Win32Error DeletePath(const std::string& path) {
   // A link to a folder is a folder to DeleteFileA as well.
   if (stat(host.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return kErrorAccessDenied;
   if (unlink(host.c_str()) == 0) return kErrorSuccess;
-  if (errno == ENOENT) {
-    const size_t slash = host.find_last_of('/');
-    const std::string parent = slash == std::string::npos ? "." : host.substr(0, slash);
-    return stat(parent.c_str(), &info) == 0 ? kErrorFileNotFound : kErrorPathNotFound;
-  }
-  return posix::FileErrorFromErrno(errno);
+  return errno == ENOENT ? MissingEntryError(host) : posix::FileErrorFromErrno(errno);
 }
 
 Win32Error RemoveFolder(const std::string& path) {
   const std::string host = posix::HostPath(path);
   struct stat link;
-  if (lstat(host.c_str(), &link) != 0) return posix::FileErrorFromErrno(errno);
+  if (lstat(host.c_str(), &link) != 0)
+    return errno == ENOENT ? MissingEntryError(host) : posix::FileErrorFromErrno(errno);
   if (S_ISLNK(link.st_mode)) {
     struct stat info;
     if (stat(host.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return kErrorDirectory;
@@ -198,15 +202,65 @@ Win32Error PlaceFileReplacing(const std::string& source, const std::string& targ
   if (errno != EXDEV) return posix::FileErrorFromErrno(errno);
   static std::atomic<unsigned> placements{0};
   const std::string beside = to + "." + std::to_string(getpid()) + "-" + std::to_string(++placements) + ".new";
-  std::error_code error;
-  if (!std::filesystem::copy_file(from, beside, std::filesystem::copy_options::overwrite_existing, error) ||
-      rename(beside.c_str(), to.c_str()) != 0) {
-    const int cause = error ? error.value() : errno;
+  Win32Error error = CopyFileReplacing(from, beside);
+  if (!error && rename(beside.c_str(), to.c_str()) != 0) error = posix::FileErrorFromErrno(errno);
+  if (error) {
     unlink(beside.c_str());
-    return posix::FileErrorFromErrno(cause);
+    return error;
   }
   unlink(from.c_str());
   return kErrorSuccess;
+}
+
+Win32Error CopyFileReplacing(const std::string& source, const std::string& target) {
+  const int in = open(posix::HostPath(source).c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return errno == ENOENT ? kErrorFileNotFound : posix::FileErrorFromErrno(errno);
+  struct stat info;
+  if (fstat(in, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(in);
+    return kErrorAccessDenied;
+  }
+  const int out = open(posix::HostPath(target).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
+                       info.st_mode & 0777);
+  if (out < 0) {
+    const Win32Error error = posix::FileErrorFromErrno(errno);
+    close(in);
+    return error;
+  }
+  Win32Error result = kErrorSuccess;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t got = read(in, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      result = posix::FileErrorFromErrno(errno);
+      break;
+    }
+    if (got == 0) break;
+    for (ssize_t written = 0; written < got;) {
+      const ssize_t put = write(out, buffer + written, static_cast<size_t>(got - written));
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0) {
+        result = put < 0 ? posix::FileErrorFromErrno(errno) : kErrorAccessDenied;
+        break;
+      }
+      written += put;
+    }
+    if (result != kErrorSuccess) break;
+  }
+  close(in);
+  if (close(out) != 0 && result == kErrorSuccess) result = posix::FileErrorFromErrno(errno);
+  return result;
+}
+
+bool CanOpenForReading(const std::string& path) {
+  if (path.empty()) return false;
+  const int descriptor = open(posix::HostPath(path).c_str(), O_RDONLY | O_CLOEXEC);
+  if (descriptor < 0) return false;
+  struct stat info;
+  const bool file = fstat(descriptor, &info) == 0 && !S_ISDIR(info.st_mode);
+  close(descriptor);
+  return file;
 }
 
 }  // namespace platform

@@ -66,7 +66,7 @@ Win32Error PlaceFileReplacing(const std::string& source, const std::string& targ
   static LONG placements = 0;
   const std::string beside = target + "." + std::to_string(GetCurrentProcessId()) + "-" +
                              std::to_string(InterlockedIncrement(&placements)) + ".new";
-  if (!CopyFileA(source.c_str(), beside.c_str(), FALSE)) return static_cast<Win32Error>(GetLastError());
+  if (Win32Error error = CopyFileReplacing(source, beside)) return error;
   if (!MoveFileExA(beside.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     const Win32Error error = static_cast<Win32Error>(GetLastError());
     DeleteFileA(beside.c_str());
@@ -74,6 +74,17 @@ Win32Error PlaceFileReplacing(const std::string& source, const std::string& targ
   }
   DeleteFileA(source.c_str());
   return kErrorSuccess;
+Win32Error CopyFileReplacing(const std::string& source, const std::string& target) {
+  return CopyFileA(source.c_str(), target.c_str(), FALSE) ? kErrorSuccess
+                                                          : static_cast<Win32Error>(GetLastError());
+}
+
+bool CanOpenForReading(const std::string& path) {
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return true;
 }
 
 }  // namespace platform
