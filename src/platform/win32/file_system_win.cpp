@@ -74,6 +74,8 @@ Win32Error PlaceFileReplacing(const std::string& source, const std::string& targ
   }
   DeleteFileA(source.c_str());
   return kErrorSuccess;
+}
+
 Win32Error CopyFileReplacing(const std::string& source, const std::string& target) {
   return CopyFileA(source.c_str(), target.c_str(), FALSE) ? kErrorSuccess
                                                           : static_cast<Win32Error>(GetLastError());
