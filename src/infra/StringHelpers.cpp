@@ -87,3 +87,27 @@ bool EqualsNoCase(const std::string& a, const std::string& b) {
   }
   return true;
 }
+
+bool MatchesWildcard(const std::string& text, const std::string& pattern) {
+  // Iterative match with one backtrack point per "*".
+  size_t t = 0, p = 0;
+  size_t starPattern = std::string::npos, starText = 0;
+  while (t < text.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      starPattern = ++p;
+      starText = t;
+    } else if (p < pattern.size() &&
+               (pattern[p] == '?' || std::tolower(static_cast<unsigned char>(pattern[p])) ==
+                                         std::tolower(static_cast<unsigned char>(text[t])))) {
+      ++p;
+      ++t;
+    } else if (starPattern != std::string::npos) {
+      p = starPattern;
+      t = ++starText;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}

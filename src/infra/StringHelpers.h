@@ -36,3 +36,7 @@ std::u16string ReplaceAll(std::u16string text, const std::u16string& search,
 
 // Comparison of narrow texts without regard to letter case (ASCII letters).
 bool EqualsNoCase(const std::string& a, const std::string& b);
+
+// True when text matches pattern, where "*" stands for any run of characters
+// and "?" for any one; letters compare without regard to case (ASCII).
+bool MatchesWildcard(const std::string& text, const std::string& pattern);

@@ -3,11 +3,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
+#include "infra/StringHelpers.h"
 #include "platform/FileSystem.h"
 #include "platform/posix/file_errors.h"
 #include "platform/posix/machine_root.h"
@@ -57,30 +60,6 @@ uint32_t AttributesOf(const std::string& name, const struct stat& info) {
 std::string LastComponent(const std::string& hostPath) {
   const size_t slash = hostPath.find_last_of('/');
   return slash == std::string::npos ? hostPath : hostPath.substr(slash + 1);
-}
-
-bool MatchesMask(const char* name, const char* mask) {
-  // Iterative wildcard match with one backtrack point per "*".
-  const char* starMask = nullptr;
-  const char* starName = nullptr;
-  while (*name) {
-    if (*mask == '*') {
-      starMask = ++mask;
-      starName = name;
-    } else if (*mask == '?' ||
-               std::tolower(static_cast<unsigned char>(*mask)) ==
-                   std::tolower(static_cast<unsigned char>(*name))) {
-      ++mask;
-      ++name;
-    } else if (starMask) {
-      mask = starMask;
-      name = ++starName;
-    } else {
-      return false;
-    }
-  }
-  while (*mask == '*') ++mask;
-  return *mask == '\0';
 }
 
 // The attributes of the entry at a host path, as Windows reports a link:
@@ -175,7 +154,7 @@ Win32Error FindEntries(const std::string& pattern, std::vector<FoundEntry>& entr
   if (!dir) return kErrorPathNotFound;
   while (dirent* entry = readdir(dir)) {
     const std::string name = entry->d_name;
-    if (name == "." || name == ".." || !MatchesMask(name.c_str(), mask.c_str())) continue;
+    if (name == "." || name == ".." || !MatchesWildcard(name, mask)) continue;
     const std::string hostEntry = hostFolder + "/" + name;
     FoundEntry found;
     found.name = name;
@@ -194,6 +173,43 @@ Win32Error FindEntries(const std::string& pattern, std::vector<FoundEntry>& entr
 
 FILE* OpenStdioFile(const std::string& path, const char* mode) {
   return std::fopen(posix::HostPath(path).c_str(), mode);
+}
+
+FILE* OpenPrivateStdioFile(const std::string& path, const char* mode) {
+  const std::string host = posix::HostPath(path);
+  int flags = O_CREAT | O_CLOEXEC | O_NOFOLLOW;
+  switch (mode[0]) {
+    case 'w': flags |= O_TRUNC; break;
+    case 'a': flags |= O_APPEND; break;
+    default: return std::fopen(host.c_str(), mode);  // reading creates nothing
+  }
+  flags |= std::strchr(mode, '+') ? O_RDWR : O_WRONLY;
+  const int descriptor = open(host.c_str(), flags, 0600);
+  if (descriptor < 0) return nullptr;
+  // An older file keeps its mode through open(); it is made private too.
+  FILE* file = fchmod(descriptor, 0600) == 0 ? fdopen(descriptor, mode) : nullptr;
+  if (!file) close(descriptor);
+  return file;
+}
+
+Win32Error PlaceFileReplacing(const std::string& source, const std::string& target) {
+  const std::string from = posix::HostPath(source);
+  const std::string to = posix::HostPath(target);
+  struct stat info;
+  // rename() would put a file in place of an empty folder; Windows refuses.
+  if (stat(to.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return kErrorAccessDenied;
+  if (rename(from.c_str(), to.c_str()) == 0) return kErrorSuccess;
+  if (errno != EXDEV) return posix::FileErrorFromErrno(errno);
+  static std::atomic<unsigned> placements{0};
+  const std::string beside = to + "." + std::to_string(getpid()) + "-" + std::to_string(++placements) + ".new";
+  Win32Error error = CopyFileReplacing(from, beside);
+  if (!error && rename(beside.c_str(), to.c_str()) != 0) error = posix::FileErrorFromErrno(errno);
+  if (error) {
+    unlink(beside.c_str());
+    return error;
+  }
+  unlink(from.c_str());
+  return kErrorSuccess;
 }
 
 Win32Error CopyFileReplacing(const std::string& source, const std::string& target) {
