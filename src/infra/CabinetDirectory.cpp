@@ -24,8 +24,10 @@ uint32_t ReadLe32(const unsigned char* bytes) {
          (static_cast<uint32_t>(bytes[2]) << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
 }
 
-bool ReadCabinetDirectory(CabinetDirectorySource& source, std::vector<uint16_t>& memberFolders) {
+bool ReadCabinetDirectory(CabinetDirectorySource& source, std::vector<uint16_t>& memberFolders,
+                          std::vector<std::string>* memberNames) {
   memberFolders.clear();
+  if (memberNames) memberNames->clear();
   unsigned char header[kHeaderSize];
   if (!source.Read(header, sizeof(header))) return false;
   if (std::memcmp(header, "MSCF", 4) != 0) return false;
@@ -60,6 +62,7 @@ bool ReadCabinetDirectory(CabinetDirectorySource& source, std::vector<uint16_t>&
       return false;
     if (!source.ReadString(text)) return false;
     memberFolders.push_back(folderIndex);
+    if (memberNames) memberNames->push_back(text);
   }
   return true;
 }

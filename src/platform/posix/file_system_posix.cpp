@@ -8,12 +8,12 @@
 #include <string>
 
 #include "platform/FileSystem.h"
+#include "platform/posix/file_errors.h"
 #include "platform/posix/machine_root.h"
 
 namespace platform {
-namespace {
 
-Win32Error FromErrno(int error) {
+Win32Error posix::FileErrorFromErrno(int error) {
   switch (error) {
     case ENOENT: return kErrorPathNotFound;
     case ENOTDIR: return kErrorPathNotFound;
@@ -26,6 +26,8 @@ Win32Error FromErrno(int error) {
     default: return kErrorInvalidParameter;
   }
 }
+
+namespace {
 
 std::string WithoutLongPathPrefix(const std::string& path) {
   return path.rfind("\\\\?\\", 0) == 0 ? path.substr(4) : path;
@@ -80,17 +82,31 @@ bool MatchesMask(const char* name, const char* mask) {
   return *mask == '\0';
 }
 
+// The attributes of the entry at a host path, as Windows reports a link:
+// what it points to (only the archive bit when it points nowhere) and the
+// reparse-point bit.
+bool HostAttributes(const std::string& host, uint32_t& attributes) {
+  struct stat link;
+  if (lstat(host.c_str(), &link) != 0) return false;
+  struct stat info;
+  if (stat(host.c_str(), &info) == 0) {
+    attributes = AttributesOf(LastComponent(host), info);
+  } else if (S_ISLNK(link.st_mode)) {
+    attributes = kFileAttributeArchive;
+  } else {
+    return false;
+  }
+  if (S_ISLNK(link.st_mode)) attributes |= kFileAttributeReparsePoint;
+  return true;
+}
+
 }  // namespace
 
 std::string ToNativePath(const std::string& path) { return posix::HostPath(path); }
 
 bool ReadPathAttributes(const std::string& path, uint32_t& attributes) {
   if (path.empty()) return false;
-  const std::string host = posix::HostPath(path);
-  struct stat info;
-  if (stat(host.c_str(), &info) != 0) return false;
-  attributes = AttributesOf(LastComponent(host), info);
-  return true;
+  return HostAttributes(posix::HostPath(path), attributes);
 }
 
 Win32Error CreateDirectoryWithParents(const std::string& path) {
@@ -108,7 +124,7 @@ Win32Error CreateDirectoryWithParents(const std::string& path) {
     position = host.find('/', position + 1);
     built = host.substr(0, position);
     if (built.empty()) continue;
-    if (mkdir(built.c_str(), 0777) != 0 && errno != EEXIST) return FromErrno(errno);
+    if (mkdir(built.c_str(), 0777) != 0 && errno != EEXIST) return posix::FileErrorFromErrno(errno);
   }
   if (stat(host.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return kErrorPathNotFound;
   return kErrorSuccess;
@@ -117,6 +133,7 @@ Win32Error CreateDirectoryWithParents(const std::string& path) {
 Win32Error DeletePath(const std::string& path) {
   const std::string host = posix::HostPath(path);
   struct stat info;
+  // A link to a folder is a folder to DeleteFileA as well.
   if (stat(host.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return kErrorAccessDenied;
   if (unlink(host.c_str()) == 0) return kErrorSuccess;
   if (errno == ENOENT) {
@@ -124,7 +141,21 @@ Win32Error DeletePath(const std::string& path) {
     const std::string parent = slash == std::string::npos ? "." : host.substr(0, slash);
     return stat(parent.c_str(), &info) == 0 ? kErrorFileNotFound : kErrorPathNotFound;
   }
-  return FromErrno(errno);
+  return posix::FileErrorFromErrno(errno);
+}
+
+Win32Error RemoveFolder(const std::string& path) {
+  const std::string host = posix::HostPath(path);
+  struct stat link;
+  if (lstat(host.c_str(), &link) != 0) return posix::FileErrorFromErrno(errno);
+  if (S_ISLNK(link.st_mode)) {
+    struct stat info;
+    if (stat(host.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return kErrorDirectory;
+    return unlink(host.c_str()) == 0 ? kErrorSuccess : posix::FileErrorFromErrno(errno);
+  }
+  if (!S_ISDIR(link.st_mode)) return kErrorDirectory;
+  if (rmdir(host.c_str()) == 0) return kErrorSuccess;
+  return errno == ENOTEMPTY || errno == EEXIST ? kErrorDirNotEmpty : posix::FileErrorFromErrno(errno);
 }
 
 Win32Error FindEntries(const std::string& pattern, std::vector<FoundEntry>& entries) {
@@ -139,13 +170,16 @@ Win32Error FindEntries(const std::string& pattern, std::vector<FoundEntry>& entr
   while (dirent* entry = readdir(dir)) {
     const std::string name = entry->d_name;
     if (name == "." || name == ".." || !MatchesMask(name.c_str(), mask.c_str())) continue;
-    struct stat info;
-    if (stat((hostFolder + "/" + name).c_str(), &info) != 0) continue;
+    const std::string hostEntry = hostFolder + "/" + name;
     FoundEntry found;
     found.name = name;
-    found.attributes = AttributesOf(name, info);
-    if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) found.attributes |= kFileAttributeDevice;
-    found.size = S_ISREG(info.st_mode) ? static_cast<uint64_t>(info.st_size) : 0;
+    if (!HostAttributes(hostEntry, found.attributes)) continue;
+    struct stat info;
+    if (stat(hostEntry.c_str(), &info) == 0) {
+      if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
+        found.attributes |= kFileAttributeDevice;
+      found.size = S_ISREG(info.st_mode) ? static_cast<uint64_t>(info.st_size) : 0;
+    }
     entries.push_back(found);
   }
   closedir(dir);
