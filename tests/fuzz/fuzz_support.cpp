@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -48,6 +49,11 @@ std::string FuzzScratch::WriteFile(const std::string& name, const std::string& b
   out.close();
   if (out.fail()) FuzzPropertyFailed("the scratch file can be written", __FILE__, __LINE__);
   return path;
+}
+
+std::string FuzzScratch::ReadFile(const std::string& name) const {
+  std::ifstream in(folder_ + "/" + name, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 std::vector<std::string> FuzzScratch::ListTree(const std::string& folder) {

@@ -27,6 +27,8 @@ class FuzzScratch {
 
   // Writes bytes to Folder()/name, replacing what was there; the host path.
   std::string WriteFile(const std::string& name, const std::string& bytes) const;
+  // What Folder()/name holds; empty when it cannot be read.
+  std::string ReadFile(const std::string& name) const;
 
   // The paths below folder, relative to it with "/" separators, sorted;
   // folders end in "/", files are followed by their size and last-write
