@@ -1,4 +1,5 @@
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -100,6 +101,15 @@ bool HostAttributes(const std::string& host, uint32_t& attributes) {
   return true;
 }
 
+// What Windows reports for a path that names nothing: the file is missing
+// when its folder exists, else the path.
+Win32Error MissingEntryError(const std::string& host) {
+  const size_t slash = host.find_last_of('/');
+  const std::string parent = slash == std::string::npos ? "." : host.substr(0, slash);
+  struct stat info;
+  return stat(parent.c_str(), &info) == 0 ? kErrorFileNotFound : kErrorPathNotFound;
+}
+
 }  // namespace
 
 std::string ToNativePath(const std::string& path) { return posix::HostPath(path); }
@@ -136,18 +146,14 @@ Win32Error DeletePath(const std::string& path) {
   // A link to a folder is a folder to DeleteFileA as well.
   if (stat(host.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return kErrorAccessDenied;
   if (unlink(host.c_str()) == 0) return kErrorSuccess;
-  if (errno == ENOENT) {
-    const size_t slash = host.find_last_of('/');
-    const std::string parent = slash == std::string::npos ? "." : host.substr(0, slash);
-    return stat(parent.c_str(), &info) == 0 ? kErrorFileNotFound : kErrorPathNotFound;
-  }
-  return posix::FileErrorFromErrno(errno);
+  return errno == ENOENT ? MissingEntryError(host) : posix::FileErrorFromErrno(errno);
 }
 
 Win32Error RemoveFolder(const std::string& path) {
   const std::string host = posix::HostPath(path);
   struct stat link;
-  if (lstat(host.c_str(), &link) != 0) return posix::FileErrorFromErrno(errno);
+  if (lstat(host.c_str(), &link) != 0)
+    return errno == ENOENT ? MissingEntryError(host) : posix::FileErrorFromErrno(errno);
   if (S_ISLNK(link.st_mode)) {
     struct stat info;
     if (stat(host.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return kErrorDirectory;
@@ -188,6 +194,57 @@ Win32Error FindEntries(const std::string& pattern, std::vector<FoundEntry>& entr
 
 FILE* OpenStdioFile(const std::string& path, const char* mode) {
   return std::fopen(posix::HostPath(path).c_str(), mode);
+}
+
+Win32Error CopyFileReplacing(const std::string& source, const std::string& target) {
+  const int in = open(posix::HostPath(source).c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return errno == ENOENT ? kErrorFileNotFound : posix::FileErrorFromErrno(errno);
+  struct stat info;
+  if (fstat(in, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(in);
+    return kErrorAccessDenied;
+  }
+  const int out = open(posix::HostPath(target).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
+                       info.st_mode & 0777);
+  if (out < 0) {
+    const Win32Error error = posix::FileErrorFromErrno(errno);
+    close(in);
+    return error;
+  }
+  Win32Error result = kErrorSuccess;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t got = read(in, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      result = posix::FileErrorFromErrno(errno);
+      break;
+    }
+    if (got == 0) break;
+    for (ssize_t written = 0; written < got;) {
+      const ssize_t put = write(out, buffer + written, static_cast<size_t>(got - written));
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0) {
+        result = put < 0 ? posix::FileErrorFromErrno(errno) : kErrorAccessDenied;
+        break;
+      }
+      written += put;
+    }
+    if (result != kErrorSuccess) break;
+  }
+  close(in);
+  if (close(out) != 0 && result == kErrorSuccess) result = posix::FileErrorFromErrno(errno);
+  return result;
+}
+
+bool CanOpenForReading(const std::string& path) {
+  if (path.empty()) return false;
+  const int descriptor = open(posix::HostPath(path).c_str(), O_RDONLY | O_CLOEXEC);
+  if (descriptor < 0) return false;
+  struct stat info;
+  const bool file = fstat(descriptor, &info) == 0 && !S_ISDIR(info.st_mode);
+  close(descriptor);
+  return file;
 }
 
 }  // namespace platform

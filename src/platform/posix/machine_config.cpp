@@ -22,10 +22,19 @@ std::string Lower(std::string text) {
   return text;
 }
 
-void SetNumber(const std::string& value, uint32_t& field) {
+void SetNumber(const std::string& value, uint32_t& field, int base = 10) {
   char* end = nullptr;
-  unsigned long number = std::strtoul(value.c_str(), &end, 10);
+  unsigned long number = std::strtoul(value.c_str(), &end, base);
   if (!value.empty() && end && *end == '\0') field = static_cast<uint32_t>(number);
+}
+
+void AddZone(const std::string& host, const std::string& value, MachineConfig& config) {
+  uint32_t zone = 0;
+  char* end = nullptr;
+  const unsigned long number = std::strtoul(value.c_str(), &end, 10);
+  if (host.empty() || value.empty() || !end || *end != '\0' || number > 4) return;
+  zone = static_cast<uint32_t>(number);
+  config.zones.emplace_back(host, zone);
 }
 
 }  // namespace
@@ -54,9 +63,13 @@ MachineConfig LoadMachineConfig() {
     else if (key == "os.service_pack_major") SetNumber(value, config.servicePackMajor);
     else if (key == "os.service_pack_minor") SetNumber(value, config.servicePackMinor);
     else if (key == "os.service_pack") config.servicePack = value;
+    else if (key == "os.suite_mask") SetNumber(value, config.suiteMask, 0);
     else if (key == "user.name" && !value.empty()) config.userName = value;
     else if (key == "user.administrator")
       config.userIsAdministrator = Lower(value) == "true" || value == "1" || Lower(value) == "yes";
+    else if (key == "user.elevation_type") SetNumber(value, config.elevationType);
+    else if (key == "browser.ie_protected_mode") config.ieProtectedMode = Lower(value);
+    else if (section == "zones") AddZone(key.substr(section.size() + 1), value, config);
   }
   return config;
 }

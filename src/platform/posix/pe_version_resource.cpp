@@ -335,7 +335,8 @@ bool ParseVersionBlock(const ImageReader& reader, uint64_t offset, uint64_t size
          reader.U32(value + 12, version.leastSignificant);
 }
 
-bool ParseImage(const ImageReader& reader, FileVersion& version) {
+// Where the version resource's data lies in the file.
+bool LocateVersionResource(const ImageReader& reader, uint64_t& offset, uint32_t& size) {
   PeImage image(reader);
   if (!image.ReadHeaders()) return false;
 
@@ -344,14 +345,16 @@ bool ParseImage(const ImageReader& reader, FileVersion& version) {
   uint32_t languages = 0;
   uint32_t dataEntry = 0;
   uint32_t dataRva = 0;
-  uint32_t dataSize = 0;
-  uint64_t dataOffset = 0;
-  if (!tree.FindSubdirectory(0, kRtVersion, types) ||
-      !tree.FindSubdirectory(types, kVsVersionInfoName, languages) ||
-      !tree.ChooseLanguage(languages, dataEntry) || !tree.Data(dataEntry, dataRva, dataSize) ||
-      !image.MapRva(dataRva, dataSize, dataOffset))
-    return false;
+  return tree.FindSubdirectory(0, kRtVersion, types) &&
+         tree.FindSubdirectory(types, kVsVersionInfoName, languages) &&
+         tree.ChooseLanguage(languages, dataEntry) && tree.Data(dataEntry, dataRva, size) &&
+         image.MapRva(dataRva, size, offset);
+}
 
+bool ParseImage(const ImageReader& reader, FileVersion& version) {
+  uint64_t dataOffset = 0;
+  uint32_t dataSize = 0;
+  if (!LocateVersionResource(reader, dataOffset, dataSize)) return false;
   FileVersion found;
   if (!ParseVersionBlock(reader, dataOffset, dataSize, found)) return false;
   version = found;
@@ -359,6 +362,20 @@ bool ParseImage(const ImageReader& reader, FileVersion& version) {
 }
 
 }  // namespace
+
+bool ReadPeVersionBlock(const std::string& hostPath, std::vector<uint8_t>& block) {
+  const FileReader reader(hostPath);
+  uint64_t dataOffset = 0;
+  uint32_t dataSize = 0;
+  FileVersion ignored;
+  // Only a block whose fixed part reads back sound is handed out, so the
+  // texts are never read from a resource the version reader refuses.
+  if (!LocateVersionResource(reader, dataOffset, dataSize) ||
+      !ParseVersionBlock(reader, dataOffset, dataSize, ignored))
+    return false;
+  block.resize(dataSize);
+  return reader.ReadAt(dataOffset, block.data(), block.size());
+}
 
 bool ParsePeFileVersion(const uint8_t* data, size_t size, FileVersion& version) {
   return ParseImage(MemoryReader(data, size), version);
