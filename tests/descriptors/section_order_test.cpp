@@ -45,6 +45,22 @@ TEST(SectionOrderCompareTest, LettersCompareAsLowerCaseByCharacterValue) {
   EXPECT_TRUE(less("0009File_Z", "0010File_A"));
 }
 
+// A zero byte ends the comparison of C strings; names that differ only after
+// one are still two sections, and the walk must visit both.
+TEST_F(SectionOrderTest, NamesThatDifferOnlyAfterAZeroByteAreWalkedApart) {
+  using namespace std::string_literals;
+  const DescriptorSectionLess less;
+  EXPECT_TRUE(less("File\0a"s, "FILE\0B"s));
+  EXPECT_FALSE(less("FILE\0B"s, "File\0a"s));
+  EXPECT_TRUE(less("File"s, "File\0a"s));
+  EXPECT_FALSE(less("File\0a"s, "File"s));
+  EXPECT_FALSE(less("File\0a"s, "FILE\0A"s));
+  EXPECT_TRUE(less("A\0z"s, "B"s));
+
+  const CIniFile descriptor = LoadDescriptor("[\0File_B]\r\nk=1\r\n[\0File_A]\r\nk=1\r\n"s);
+  EXPECT_EQ((std::vector<std::string>{"\0File_A"s, "\0File_B"s}), Walk(descriptor));
+}
+
 class FolderMacroTest : public DescriptorTest {};
 
 TEST_F(FolderMacroTest, EachFolderMacroIsResolvedOnceInOrderAndReplacedEverywhere) {
