@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "infra/LittleEndian.h"
 #include "platform/posix/pe_version_resource.h"
 #include "test_files.h"
 
@@ -48,7 +49,7 @@ class FixtureImageTest : public ::testing::TestWithParam<const char*> {
       if (std::memcmp(&image_[at], key, sizeof key) == 0) block_ = at - 6;
     }
     ASSERT_GT(block_, 0u) << "no VS_VERSION_INFO in " << FixturePath(GetParam());
-    blockEnd_ = block_ + (image_[block_] | (image_[block_ + 1] << 8));
+    blockEnd_ = block_ + ReadLe16(&image_[block_]);
   }
 
   Image image_;

@@ -1,3 +1,4 @@
+#include "infra/LittleEndian.h"
 #include "platform/posix/authenticode_layout.h"
 
 namespace platform::posix::authenticode {

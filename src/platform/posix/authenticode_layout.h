@@ -38,10 +38,6 @@ SignatureLayout LocateSignature(const uint8_t* data, size_t size);
 SignatureLayout LocatePeSignature(const uint8_t* data, size_t size);
 SignatureLayout LocateCabinetSignature(const uint8_t* data, size_t size);
 
-// Little-endian reads that fail instead of reading past size.
-bool ReadLe16(const uint8_t* data, size_t size, size_t offset, uint16_t& value);
-bool ReadLe32(const uint8_t* data, size_t size, size_t offset, uint32_t& value);
-
 // Appends [begin, end) when it is not empty.
 void AddRange(std::vector<ByteRange>& ranges, size_t begin, size_t end);
 

@@ -1,5 +1,6 @@
 #include <cstring>
 
+#include "infra/LittleEndian.h"
 #include "platform/posix/authenticode_layout.h"
 
 namespace platform::posix::authenticode {

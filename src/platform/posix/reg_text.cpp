@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "infra/LittleEndian.h"
 #include "platform/posix/wide_text.h"
 
 namespace platform::posix {
@@ -338,10 +339,7 @@ void AppendValue(std::string& out, const RegTextValue& value) {
     out += EscapeQuoted(std::string(data.data.begin(), data.data.end() - 1));
   } else if (data.type == RegistryValueType::Dword && data.data.size() == 4) {
     char digits[16];
-    const uint32_t number = static_cast<uint32_t>(data.data[0]) |
-                            static_cast<uint32_t>(data.data[1]) << 8 |
-                            static_cast<uint32_t>(data.data[2]) << 16 |
-                            static_cast<uint32_t>(data.data[3]) << 24;
+    const uint32_t number = ReadLe32(data.data.data());
     std::snprintf(digits, sizeof(digits), "%08x", number);
     out += "dword:";
     out += digits;
