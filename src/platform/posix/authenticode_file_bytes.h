@@ -1,31 +1,29 @@
-// A whole file mapped read-only for the signature check.
+// A whole file read into memory for the signature check. It is a private
+// copy rather than a mapping: a file shortened or rewritten while it is
+// checked then only fails to read or to match its digest, where a mapping
+// would take the process down with SIGBUS.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/Win32Codes.h"
 
 namespace platform::posix::authenticode {
 
-class MappedFile {
+class FileBytes {
  public:
-  MappedFile() = default;
-  ~MappedFile();
-  MappedFile(const MappedFile&) = delete;
-  MappedFile& operator=(const MappedFile&) = delete;
+  // kErrorSuccess, or the Win32 error CreateFile would have given;
+  // kErrorHandleEof when the file ended before the size it had when opened.
+  Win32Error Read(const std::string& hostPath);
 
-  // kErrorSuccess, or the Win32 error CreateFile would have given.
-  Win32Error Open(const std::string& hostPath);
-
-  const uint8_t* Data() const { return data_; }
-  size_t Size() const { return size_; }
+  const uint8_t* Data() const { return bytes_.data(); }
+  size_t Size() const { return bytes_.size(); }
 
  private:
-  const uint8_t* data_ = nullptr;
-  size_t size_ = 0;
-  void* mapping_ = nullptr;
+  std::vector<uint8_t> bytes_;
 };
 
 }  // namespace platform::posix::authenticode

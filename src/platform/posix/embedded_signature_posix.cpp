@@ -6,8 +6,8 @@
 
 #include "platform/EmbeddedSignature.h"
 #include "platform/FileSystem.h"
+#include "platform/posix/authenticode_file_bytes.h"
 #include "platform/posix/authenticode_layout.h"
-#include "platform/posix/authenticode_mapped_file.h"
 #include "platform/posix/authenticode_name.h"
 #include "platform/posix/authenticode_signed_data.h"
 #include "platform/posix/authenticode_timestamp.h"
@@ -22,17 +22,17 @@ using namespace posix::authenticode;
 // What a Windows file path names on this machine.
 std::string HostPathOf(const WideString& path) { return ToNativePath(posix::ToUtf8(path)); }
 
-// A file's signature as far as it can be read: the mapped file, where the
+// A file's signature as far as it can be read: the file's bytes, where the
 // signature lies and the decoded SignedData.
 struct LoadedSignature {
-  MappedFile file;
+  FileBytes file;
   SignatureLayout layout;
   Pkcs7Ptr signedData;
 };
 
 // kSOk when a SignedData was decoded; else a WinVerifyTrust result.
 HResult LoadSignature(const WideString& path, LoadedSignature& loaded, Win32Error& fileError) {
-  fileError = loaded.file.Open(HostPathOf(path));
+  fileError = loaded.file.Read(HostPathOf(path));
   if (fileError != kErrorSuccess) return HResultFromWin32(fileError);
   loaded.layout = LocateSignature(loaded.file.Data(), loaded.file.Size());
   switch (loaded.layout.status) {

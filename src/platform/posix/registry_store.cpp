@@ -7,47 +7,16 @@
 
 #include <cerrno>
 
+#include "platform/posix/errno_mapping.h"
+#include "platform/posix/file_descriptor.h"
 #include "platform/posix/machine_root.h"
 
 namespace platform::posix {
 namespace {
 
-class UniqueFd {
- public:
-  explicit UniqueFd(int fd = -1) : fd_(fd) {}
-  ~UniqueFd() {
-    if (fd_ >= 0) close(fd_);
-  }
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-
-  int Get() const { return fd_; }
-  bool Valid() const { return fd_ >= 0; }
-  void Reset(int fd) {
-    if (fd_ >= 0) close(fd_);
-    fd_ = fd;
-  }
-  // Closes now, reporting whether the close succeeded (it can report a
-  // delayed write error).
-  bool Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd < 0 || close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
-
-Win32Error FromErrno(int error) {
-  switch (error) {
-    case EACCES:
-    case EPERM:
-    case EROFS: return kErrorAccessDenied;
-    case ENOMEM: return kErrorNotEnoughMemory;
-    default: return kErrorRegistryIoFailed;
-  }
-}
+// A hive file that cannot be read or written is a registry I/O failure,
+// unless Windows would name the cause.
+Win32Error FromErrno(int error) { return Win32ErrorFromErrno(error, kErrorRegistryIoFailed); }
 
 std::string RegistryFolder() { return MachineRoot() + "/registry"; }
 
