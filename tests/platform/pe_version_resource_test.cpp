@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "crafted_pe_image.h"
 #include "infra/LittleEndian.h"
 #include "platform/posix/pe_version_resource.h"
 #include "test_files.h"
@@ -224,6 +225,24 @@ TEST(HandMadeImageTest, BrokenStructureGivesNone) {
   Put32(image, kTypeDirectory + 16, 2);
   Put16(image, kTypeDirectory + 14, 0xFFFF);
   EXPECT_EQ("none", Parsed(image));
+}
+
+}  // namespace
+
+namespace {
+
+// Many sections and long directories whose wanted entries come last: the
+// version is still the language-neutral one, from memory and from the file.
+TEST(CraftedImageTest, LongTablesStillGiveTheLanguageNeutralVersion) {
+  const Image image = CraftedVersionImage(65535, 131070, 0x00050006, 0x00070008);
+  EXPECT_EQ("00050006.00070008", Parsed(image));
+
+  const std::string path = ::testing::TempDir() + "crafted_version.dll";
+  ASSERT_TRUE(WriteTestFile(path, std::string(image.begin(), image.end())));
+  platform::FileVersion version;
+  EXPECT_TRUE(platform::posix::ReadPeFileVersion(path, version));
+  EXPECT_EQ(0x00070008u, version.leastSignificant);
+  std::remove(path.c_str());
 }
 
 }  // namespace
