@@ -4,6 +4,7 @@
 #include "deployment/DeploymentEngine.h"
 #include "infra/SimpleLogger.h"
 #include "infra/StringHelpers.h"
+#include "platform/TextCompare.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ const CIniFile& DeploymentEngine::LoadPreviousMergedSetup() {
   previousMergedSetup_ = CIniFile();
   previousMergedSetup_.Load(GetMergedSetupPath(false));
   deployedWithAdmin_ =
-      EqualsNoCase(previousMergedSetup_.GetValue(kCommonData, kDeployedWithAdmin), "Y");
+      platform::CodePageEqualsNoCase(previousMergedSetup_.GetValue(kCommonData, kDeployedWithAdmin), "Y");
   lastFlavor_ = previousMergedSetup_.GetValue(kCommonData, kLastFlavor);
   return previousMergedSetup_;
 }

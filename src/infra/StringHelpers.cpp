@@ -1,6 +1,5 @@
 #include "infra/StringHelpers.h"
 
-#include <cctype>
 #include <cstdarg>
 #include <cstdio>
 #include <vector>
@@ -61,14 +60,4 @@ std::string ReplaceAll(std::string text, const std::string& search,
     position = text.find(search, position + replacement.size());
   }
   return text;
-}
-
-bool EqualsNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
 }

@@ -31,5 +31,4 @@ bool GetParamValue(const std::string& text, const std::string& key, std::string&
 // replacement is never searched again. An empty search text is found nowhere.
 std::string ReplaceAll(std::string text, const std::string& search, const std::string& replacement);
 
-// Comparison of narrow texts without regard to letter case (ASCII letters).
-bool EqualsNoCase(const std::string& a, const std::string& b);
+// Texts compared without regard to case: platform/TextCompare.h.

@@ -13,7 +13,7 @@
 #include <system_error>
 #include <vector>
 
-#include "infra/StringHelpers.h"
+#include "platform/TextCompare.h"
 #include "platform/posix/machine_config.h"
 
 namespace platform::posix {
@@ -30,7 +30,7 @@ std::string MatchEntryName(const std::string& folder, const std::string& name) {
   if (!dir) return name;
   std::string found = name;
   while (dirent* entry = readdir(dir)) {
-    if (EqualsNoCase(entry->d_name, name)) {
+    if (OrdinalEqualsNoCase(entry->d_name, name)) {
       found = entry->d_name;
       break;
     }

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "infra/LittleEndian.h"
+#include "platform/TextCompare.h"
 #include "platform/posix/wide_text.h"
 
 namespace platform::posix {
@@ -32,20 +33,15 @@ std::string_view TrimRight(std::string_view text) {
   return text.substr(0, end);
 }
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i) {
-    if (LowerAscii(text[i]) != LowerAscii(prefix[i])) return false;
-  }
-  return true;
+// Keywords of the format ("dword:", "hex") in any case.
+bool StartsWithKeyword(std::string_view text, std::string_view keyword) {
+  return OrdinalEqualsNoCase(text.substr(0, keyword.size()), keyword);
 }
 
 int HexDigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
-  c = LowerAscii(c);
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
 
@@ -196,8 +192,8 @@ class Parser {
       value.value.data.push_back(0);
       return true;
     }
-    if (StartsWithNoCase(data, "dword:")) return ParseDword(data.substr(6), value.value);
-    if (StartsWithNoCase(data, "hex")) return ParseHex(data.substr(3), value.value);
+    if (StartsWithKeyword(data, "dword:")) return ParseDword(data.substr(6), value.value);
+    if (StartsWithKeyword(data, "hex")) return ParseHex(data.substr(3), value.value);
     return Fail("unknown value data");
   }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/CabinetDecompressor.h"
+#include "platform/TextCompare.h"
 
 namespace platform {
 namespace {
@@ -61,7 +62,7 @@ FNOPEN(FdiOpen) {
   auto* stream = new FdiStream;
   stream->file = file;
   stream->ownsFile = true;
-  if (tl_offsetPath && _stricmp(tl_offsetPath->c_str(), pszFile) == 0) {
+  if (tl_offsetPath && OrdinalEqualsNoCase(*tl_offsetPath, pszFile)) {
     stream->base = tl_offset;
     if (_fseeki64(file, stream->base, SEEK_SET) != 0) {
       std::fclose(file);
