@@ -8,35 +8,19 @@
 #include <string>
 
 #include "platform/FileSystem.h"
+#include "platform/TextCompare.h"
+#include "platform/posix/errno_mapping.h"
 #include "platform/posix/machine_root.h"
 
 namespace platform {
 namespace {
 
-Win32Error FromErrno(int error) {
-  switch (error) {
-    case ENOENT: return kErrorPathNotFound;
-    case ENOTDIR: return kErrorPathNotFound;
-    case EACCES:
-    case EPERM:
-    case EROFS: return kErrorAccessDenied;
-    case EEXIST: return kErrorAlreadyExists;
-    case ENAMETOOLONG: return kErrorFilenameExcedRange;
-    case ENOMEM: return kErrorNotEnoughMemory;
-    default: return kErrorInvalidParameter;
-  }
-}
-
-std::string WithoutLongPathPrefix(const std::string& path) {
-  return path.rfind("\\\\?\\", 0) == 0 ? path.substr(4) : path;
-}
-
-bool IsAbsoluteWindowsPath(const std::string& path) {
-  const std::string bare = WithoutLongPathPrefix(path);
-  if (bare.size() >= 3 && std::isalpha(static_cast<unsigned char>(bare[0])) && bare[1] == ':' &&
-      (bare[2] == '\\' || bare[2] == '/'))
-    return true;
-  return bare.rfind("\\\\", 0) == 0 || (!bare.empty() && bare[0] == '/');
+// What SHCreateDirectoryEx accepts: a drive or UNC path, a "\\?\" path, or
+// (posix only) a host path.
+bool IsFullPath(const std::string& path) {
+  if (path.rfind("\\\\", 0) == 0 || (!path.empty() && path[0] == '/')) return true;
+  return path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) &&
+         path[1] == ':' && (path[2] == '\\' || path[2] == '/');
 }
 
 uint32_t AttributesOf(const std::string& name, const struct stat& info) {
@@ -56,7 +40,7 @@ std::string LastComponent(const std::string& hostPath) {
   return slash == std::string::npos ? hostPath : hostPath.substr(slash + 1);
 }
 
-bool MatchesMask(const char* name, const char* mask) {
+bool MatchesWildcards(const char* name, const char* mask) {
   // Iterative wildcard match with one backtrack point per "*".
   const char* starMask = nullptr;
   const char* starName = nullptr;
@@ -64,9 +48,7 @@ bool MatchesMask(const char* name, const char* mask) {
     if (*mask == '*') {
       starMask = ++mask;
       starName = name;
-    } else if (*mask == '?' ||
-               std::tolower(static_cast<unsigned char>(*mask)) ==
-                   std::tolower(static_cast<unsigned char>(*name))) {
+    } else if (*mask == '?' || OrdinalEqualsNoCase({mask, 1}, {name, 1})) {
       ++mask;
       ++name;
     } else if (starMask) {
@@ -80,13 +62,23 @@ bool MatchesMask(const char* name, const char* mask) {
   return *mask == '\0';
 }
 
+// FindFirstFile's reading of a mask: a final ".*" also matches the end of a
+// name that has no extension, so "*.*" matches every name and "setup.*"
+// matches "setup".
+bool MatchesMask(const std::string& name, const std::string& mask) {
+  if (MatchesWildcards(name.c_str(), mask.c_str())) return true;
+  const bool extensionWildcard = mask.size() >= 2 && mask.compare(mask.size() - 2, 2, ".*") == 0;
+  return extensionWildcard && name.find('.') == std::string::npos &&
+         MatchesWildcards(name.c_str(), mask.substr(0, mask.size() - 2).c_str());
+}
+
 }  // namespace
 
 std::string ToNativePath(const std::string& path) { return posix::HostPath(path); }
 
 bool ReadPathAttributes(const std::string& path, uint32_t& attributes) {
-  if (path.empty()) return false;
-  const std::string host = posix::HostPath(path);
+  std::string host;
+  if (path.empty() || !posix::MapWindowsPath(path, host)) return false;
   struct stat info;
   if (stat(host.c_str(), &info) != 0) return false;
   attributes = AttributesOf(LastComponent(host), info);
@@ -94,12 +86,12 @@ bool ReadPathAttributes(const std::string& path, uint32_t& attributes) {
 }
 
 Win32Error CreateDirectoryWithParents(const std::string& path) {
-  if (!IsAbsoluteWindowsPath(path)) return kErrorBadPathname;
-  const std::string host = posix::HostPath(path);
+  if (!IsFullPath(path)) return kErrorBadPathname;
+  std::string host;
+  if (!posix::MapWindowsPath(path, host)) return kErrorInvalidName;
   struct stat info;
-  // CreateDirectory reports an existing entry the same way whether it is a
-  // folder or a file.
-  if (stat(host.c_str(), &info) == 0) return kErrorAlreadyExists;
+  if (stat(host.c_str(), &info) == 0)
+    return S_ISDIR(info.st_mode) ? kErrorAlreadyExists : kErrorFileExists;
 
   // Create each missing component from the top down.
   std::string built;
@@ -108,37 +100,41 @@ Win32Error CreateDirectoryWithParents(const std::string& path) {
     position = host.find('/', position + 1);
     built = host.substr(0, position);
     if (built.empty()) continue;
-    if (mkdir(built.c_str(), 0777) != 0 && errno != EEXIST) return FromErrno(errno);
+    if (mkdir(built.c_str(), 0777) != 0 && errno != EEXIST)
+      return posix::Win32ErrorForPath(errno, built);
   }
   if (stat(host.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return kErrorPathNotFound;
   return kErrorSuccess;
 }
 
 Win32Error DeletePath(const std::string& path) {
-  const std::string host = posix::HostPath(path);
+  std::string host;
+  if (!posix::MapWindowsPath(path, host)) return kErrorInvalidName;
   struct stat info;
-  if (stat(host.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return kErrorAccessDenied;
+  // DeleteFile removes neither folders nor files marked read-only.
+  if (stat(host.c_str(), &info) == 0 && (S_ISDIR(info.st_mode) || !(info.st_mode & S_IWUSR)))
+    return kErrorAccessDenied;
   if (unlink(host.c_str()) == 0) return kErrorSuccess;
-  if (errno == ENOENT) {
-    const size_t slash = host.find_last_of('/');
-    const std::string parent = slash == std::string::npos ? "." : host.substr(0, slash);
-    return stat(parent.c_str(), &info) == 0 ? kErrorFileNotFound : kErrorPathNotFound;
-  }
-  return FromErrno(errno);
+  return posix::Win32ErrorForPath(errno, host);
 }
 
 Win32Error FindEntries(const std::string& pattern, std::vector<FoundEntry>& entries) {
   entries.clear();
   const size_t separator = pattern.find_last_of("\\/");
-  const std::string folder = separator == std::string::npos ? "." : pattern.substr(0, separator);
   const std::string mask = separator == std::string::npos ? pattern : pattern.substr(separator + 1);
-  const std::string hostFolder = separator == std::string::npos ? "." : posix::HostPath(folder);
+  std::string hostFolder = ".";
+  if (separator != std::string::npos &&
+      !posix::MapWindowsPath(pattern.substr(0, separator), hostFolder))
+    return kErrorInvalidName;
 
   DIR* dir = opendir(hostFolder.c_str());
-  if (!dir) return kErrorPathNotFound;
+  if (!dir) {
+    return errno == ENOENT || errno == ENOTDIR ? kErrorPathNotFound
+                                               : posix::Win32ErrorFromErrno(errno);
+  }
   while (dirent* entry = readdir(dir)) {
     const std::string name = entry->d_name;
-    if (name == "." || name == ".." || !MatchesMask(name.c_str(), mask.c_str())) continue;
+    if (name == "." || name == ".." || !MatchesMask(name, mask)) continue;
     struct stat info;
     if (stat((hostFolder + "/" + name).c_str(), &info) != 0) continue;
     FoundEntry found;
@@ -153,7 +149,12 @@ Win32Error FindEntries(const std::string& pattern, std::vector<FoundEntry>& entr
 }
 
 FILE* OpenStdioFile(const std::string& path, const char* mode) {
-  return std::fopen(posix::HostPath(path).c_str(), mode);
+  std::string host;
+  if (!posix::MapWindowsPath(path, host)) {
+    errno = EINVAL;
+    return nullptr;
+  }
+  return std::fopen(host.c_str(), mode);
 }
 
 }  // namespace platform

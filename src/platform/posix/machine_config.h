@@ -6,7 +6,7 @@
 //   major=10  minor=0  build=19045  platform=2  product_type=1
 //   service_pack_major=0  service_pack_minor=0  service_pack=
 //   [user]
-//   name=user
+//   name=user            one plain folder name, else the default stays
 //   administrator=false
 #pragma once
 

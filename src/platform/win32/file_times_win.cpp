@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/FileTimes.h"
+#include "platform/win32/system_path_win.h"
 
 namespace platform {
 namespace {
@@ -24,7 +25,7 @@ bool SetFileTimesFromDosDateTime(const std::string& path, uint16_t dosDate, uint
   if (!DosDateTimeToFileTime(dosDate, dosTime, &local)) return false;
   if (!LocalFileTimeToFileTime(&local, &universal)) return false;
   FileHandle file;
-  file.handle = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES,
+  file.handle = CreateFileW(win32::SystemPath(path).c_str(), FILE_WRITE_ATTRIBUTES,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file.handle == INVALID_HANDLE_VALUE) return false;
@@ -33,7 +34,8 @@ bool SetFileTimesFromDosDateTime(const std::string& path, uint16_t dosDate, uint
 
 bool ReadLastWriteTime(const std::string& path, int64_t& secondsSince1970) {
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+  if (!GetFileAttributesExW(win32::SystemPath(path).c_str(), GetFileExInfoStandard, &data))
+    return false;
   const int64_t ticks = (static_cast<int64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
                         data.ftLastWriteTime.dwLowDateTime;
   secondsSince1970 = (ticks - kFileTimeOf1970) / 10000000LL;
@@ -42,7 +44,8 @@ bool ReadLastWriteTime(const std::string& path, int64_t& secondsSince1970) {
 
 bool SetPathAttributes(const std::string& path, uint32_t attributes, uint32_t& notApplied) {
   notApplied = 0;
-  return SetFileAttributesA(path.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL) != FALSE;
+  return SetFileAttributesW(win32::SystemPath(path).c_str(),
+                            attributes ? attributes : FILE_ATTRIBUTE_NORMAL) != FALSE;
 }
 
 }  // namespace platform
