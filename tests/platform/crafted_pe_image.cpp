@@ -3,19 +3,19 @@
 #include <algorithm>
 #include <cstddef>
 
-namespace {
-
-using Image = std::vector<uint8_t>;
-
-void Put16(Image& image, size_t at, uint32_t value) {
+void Put16(std::vector<uint8_t>& image, size_t at, uint32_t value) {
   image.at(at) = static_cast<uint8_t>(value);
   image.at(at + 1) = static_cast<uint8_t>(value >> 8);
 }
 
-void Put32(Image& image, size_t at, uint32_t value) {
+void Put32(std::vector<uint8_t>& image, size_t at, uint32_t value) {
   Put16(image, at, value & 0xFFFF);
   Put16(image, at + 2, value >> 16);
 }
+
+namespace {
+
+using Image = std::vector<uint8_t>;
 
 constexpr size_t kOptionalHeader = 0x58;
 constexpr size_t kOptionalHeaderSize = 0xF0;

@@ -7,8 +7,14 @@
 // the first language gives the wrong answer.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
+
+// Little-endian writes into an image, failing the test's process (through
+// std::vector::at) rather than writing past its end.
+void Put16(std::vector<uint8_t>& image, size_t at, uint32_t value);
+void Put32(std::vector<uint8_t>& image, size_t at, uint32_t value);
 
 std::vector<uint8_t> CraftedVersionImage(uint16_t sectionCount, uint32_t entriesPerDirectory,
                                          uint32_t mostSignificant, uint32_t leastSignificant);

@@ -21,16 +21,6 @@ using Image = std::vector<uint8_t>;
 
 std::string FixturePath(const char* name) { return std::string(VARNIK_FIXTURE_DIR) + "/" + name; }
 
-void Put16(Image& image, size_t at, uint16_t value) {
-  image.at(at) = static_cast<uint8_t>(value);
-  image.at(at + 1) = static_cast<uint8_t>(value >> 8);
-}
-
-void Put32(Image& image, size_t at, uint32_t value) {
-  Put16(image, at, static_cast<uint16_t>(value));
-  Put16(image, at + 2, static_cast<uint16_t>(value >> 16));
-}
-
 // "none", or the two version double words in hex.
 std::string Parsed(const Image& image) {
   platform::FileVersion version;
