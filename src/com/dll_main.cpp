@@ -1,12 +1,16 @@
 #include <windows.h>
 
+#include "com/ModuleClasses.h"
 #include "infra/SimpleLogger.h"
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   if (reason == DLL_PROCESS_ATTACH) {
     DisableThreadLibraryCalls(instance);
   } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
-    // Unloaded by FreeLibrary: the logger must not outlive its module.
+    // Unloaded by FreeLibrary (at process exit nothing needs freeing): the
+    // kept class objects, the type library and the logger must not outlive
+    // their module.
+    NVarnik::ReleaseModuleObjects();
     SimpleLogger::ReleaseInstance();
   }
   return TRUE;

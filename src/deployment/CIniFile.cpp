@@ -2,9 +2,11 @@
 
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <utility>
 
 #include "infra/StringHelpers.h"
+#include "platform/AtomicFileWrite.h"
 #include "platform/FileSystem.h"
 #include "platform/TextCompare.h"
 
@@ -72,9 +74,16 @@ void CIniFile::ApplyLine(std::string& line, std::string& pendingName, KeyTable& 
   if (comment != std::string::npos) line.resize(comment);
   if (line.empty()) return;
 
+  // A line is a header or a key line, never both, so every file written
+  // reads back as it was written: an "=" before the first "[" makes a key
+  // line whose value may hold brackets ("Title=Setup [Beta]",
+  // "Url=http://[::1]:8080/"), and a written header "[name]" always starts
+  // with its "[".
+  const size_t equals = line.find('=');
   const size_t open = line.find('[');
   const size_t close = line.rfind(']');
-  if (open != std::string::npos && close != std::string::npos && close > open) {
+  const bool keyFirst = equals != std::string::npos && (open == std::string::npos || equals < open);
+  if (!keyFirst && open != std::string::npos && close != std::string::npos && close > open) {
     // Keys met before a named header (or under "[]") go into the next
     // named section: the pending table is only started afresh on a commit.
     if (!pendingName.empty()) {
@@ -82,9 +91,9 @@ void CIniFile::ApplyLine(std::string& line, std::string& pendingName, KeyTable& 
       pendingKeys.clear();
     }
     pendingName = line.substr(open + 1, close - open - 1);
+    return;
   }
 
-  const size_t equals = line.find('=');
   if (equals != std::string::npos) {
     pendingKeys.insert_or_assign(Trimmed(line, 0, equals), Trimmed(line, equals + 1, line.size()));
   }
@@ -97,11 +106,11 @@ void CIniFile::CommitSection(const std::string& name, KeyTable& keys) {
 }
 
 bool CIniFile::Save(const std::string& path) const {
-  std::ofstream out(platform::ToNativePath(path), std::ios::binary | std::ios::trunc);
-  if (!out.is_open()) return false;
+  // Written whole beside the file and then put in its place: a reader never
+  // sees half a file, and a failed save leaves the old one.
+  std::ostringstream out(std::ios::binary);
   WriteTo(out);
-  out.close();
-  return !out.fail();
+  return platform::WriteFileAtomically(path, out.str()) == platform::kErrorSuccess;
 }
 
 void CIniFile::WriteTo(std::ostream& out) const {

@@ -27,8 +27,10 @@ class CIniFile {
   // Merges the file's sections into this one; false (and no change) when
   // the file cannot be opened.
   bool Load(const std::string& path);
-  // Writes the whole content; false when the file cannot be created or fully
-  // written.
+  // Writes the whole content into a new file beside path, which then
+  // replaces the file at path: readers see the old content or the new, never
+  // part of it. False (and the old file untouched) when the file cannot be
+  // created, fully written or replaced.
   bool Save(const std::string& path) const;
   // Lines end in CR LF whatever the stream's mode: give it a binary stream.
   void WriteTo(std::ostream& out) const;

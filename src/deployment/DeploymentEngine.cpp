@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "deployment/DeploymentNames.h"
+#include "deployment/DescriptorLock.h"
 #include "infra/SimpleLogger.h"
 #include "infra/StringHelpers.h"
 #include "infra/SystemInfo.h"
@@ -130,6 +131,9 @@ std::string DeploymentEngine::GetDeploymentFolder(const std::string& serverKey) 
   const std::string section = settings_.UseZelServerVersion() ? settings_.ZelServerVersion()
                                                               : serverKey;
   const std::string path = JoinPath(root, kDescriptorFileName);
+  // Other loaders record their servers in the same file: from reading it to
+  // writing it back, and while a new folder is chosen, it is ours alone.
+  const DescriptorLock lock(path, "DeploymentEngine::GetDeploymentFolder");
   // Load merges into what is held, so start from an empty table: the file
   // on disk is the record.
   descriptor_ = CIniFile();

@@ -3,6 +3,7 @@
 // from it while keeping a small isolated folder of their own, recorded in
 // their isolated descriptor.
 #include "deployment/DeploymentEngine.h"
+#include "deployment/DescriptorLock.h"
 #include "deployment/IniSections.h"
 #include "infra/SimpleLogger.h"
 #include "infra/StringHelpers.h"
@@ -20,7 +21,7 @@ bool DeploymentEngine::CheckCommonDescriptorForSharedInstallation(const std::str
                                                                   std::string& folder) {
   constexpr char kOperation[] = "CheckCommonDescriptorForSharedInstallation";
   CIniFile common;
-  if (!common.Load(CommonDescriptorPath())) {
+  if (!LoadDescriptor(CommonDescriptorPath(), common)) {
     LogInfo(kOperation, "Can't read common descriptor.");
     return false;
   }
@@ -45,7 +46,7 @@ bool DeploymentEngine::CheckCommonDescriptorForSharedInstallation(const std::str
 bool DeploymentEngine::ReadIsolatedDescriptor(const std::string& serverKey, std::string& folder,
                                               bool& runFromShared) {
   CIniFile isolated;
-  isolated.Load(IsolatedDescriptorPath());
+  LoadDescriptor(IsolatedDescriptorPath(), isolated);
   const std::string found = isolated.GetValue(serverKey, "Folder");
   if (found.empty()) return false;
   folder = found;
@@ -55,20 +56,28 @@ bool DeploymentEngine::ReadIsolatedDescriptor(const std::string& serverKey, std:
 
 void DeploymentEngine::AddIsolatedDescriptorWithFolderPath(const std::string& serverKey,
                                                            const std::string& folder) {
+  constexpr char kLocation[] = "DeploymentEngine::AddIsolatedDescriptorWithFolderPath";
   const std::string path = IsolatedDescriptorPath();
-  CIniFile isolated;
-  isolated.Load(path);
-  isolated.AddSection(serverKey, {{"Folder", folder}, {"RunFromSharedFolder", "Y"}});
-  SaveDescriptor(isolated, path, "DeploymentEngine::AddIsolatedDescriptorWithFolderPath");
+  {
+    const DescriptorLock lock(path, kLocation);
+    CIniFile isolated;
+    isolated.Load(path);
+    isolated.AddSection(serverKey, {{"Folder", folder}, {"RunFromSharedFolder", "Y"}});
+    SaveDescriptor(isolated, path, kLocation);
+  }
   LogInfo("AddIsolatedDescriptorWithFolderPath", "Isolated descriptor was updated with:" + serverKey);
 }
 
 void DeploymentEngine::UpdateIsolatedDescriptorWithFolderPath(const std::string& serverKey) {
+  constexpr char kLocation[] = "DeploymentEngine::UpdateIsolatedDescriptorWithFolderPath";
   const std::string path = IsolatedDescriptorPath();
-  CIniFile isolated;
-  isolated.Load(path);
-  isolated.MergeIntoSection(serverKey, {{"RunFromSharedFolder", "Y"}});
-  SaveDescriptor(isolated, path, "DeploymentEngine::UpdateIsolatedDescriptorWithFolderPath");
+  {
+    const DescriptorLock lock(path, kLocation);
+    CIniFile isolated;
+    isolated.Load(path);
+    isolated.MergeIntoSection(serverKey, {{"RunFromSharedFolder", "Y"}});
+    SaveDescriptor(isolated, path, kLocation);
+  }
   LogInfo("UpdateIsolatedDescriptorWithFolderPath",
           "Isolated descriptor was updated with:" + serverKey);
 }

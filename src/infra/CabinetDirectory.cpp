@@ -17,8 +17,10 @@ constexpr uint16_t kFlagReservePresent = 0x0004;
 
 }  // namespace
 
-bool ReadCabinetDirectory(CabinetDirectorySource& source, std::vector<uint16_t>& memberFolders) {
+bool ReadCabinetDirectory(CabinetDirectorySource& source, std::vector<uint16_t>& memberFolders,
+                          std::vector<std::string>* memberNames) {
   memberFolders.clear();
+  if (memberNames) memberNames->clear();
   unsigned char header[kHeaderSize];
   if (!source.Read(header, sizeof(header))) return false;
   if (std::memcmp(header, "MSCF", 4) != 0) return false;
@@ -53,6 +55,7 @@ bool ReadCabinetDirectory(CabinetDirectorySource& source, std::vector<uint16_t>&
       return false;
     if (!source.ReadString(text)) return false;
     memberFolders.push_back(folderIndex);
+    if (memberNames) memberNames->push_back(text);
   }
   return true;
 }

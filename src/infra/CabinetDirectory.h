@@ -31,5 +31,6 @@ class CabinetDirectorySource {
 // signature, at least one folder and one member, every string terminated in
 // time and every member's folder index a folder of this cabinet or one of
 // the continuation marks above. memberFolders gets the indices in directory
-// order.
-bool ReadCabinetDirectory(CabinetDirectorySource& source, std::vector<uint16_t>& memberFolders);
+// order, and memberNames, when given, the members' stored paths.
+bool ReadCabinetDirectory(CabinetDirectorySource& source, std::vector<uint16_t>& memberFolders,
+                          std::vector<std::string>* memberNames = nullptr);

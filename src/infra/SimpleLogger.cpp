@@ -15,12 +15,14 @@ constexpr char kSettingsKey[] = "Software\\Nordak Labs\\Trialdesk\\WEB_CLNT_DEBU
 // The settings are read into 260-character buffers.
 constexpr size_t kSettingBufferSize = 260;
 
+// Both are made once and never destroyed: a thread may report while the
+// process ends, and a pointer handed out stays valid after a release.
 std::mutex& InstanceLock() {
-  static std::mutex lock;
-  return lock;
+  static std::mutex* const lock = new std::mutex;
+  return *lock;
 }
 
-SimpleLogger* g_instance = nullptr;
+bool g_live = false;  // under InstanceLock
 
 bool IsStringType(platform::RegistryValueType type) {
   return type == platform::RegistryValueType::String ||
@@ -67,22 +69,28 @@ std::string ReplaceAll(std::string text, char from, char to) {
 
 }  // namespace
 
+SimpleLogger& SimpleLogger::Instance() {
+  static SimpleLogger* const instance = new SimpleLogger();
+  return *instance;
+}
+
 SimpleLogger* SimpleLogger::GetInstance() {
   std::lock_guard<std::mutex> guard(InstanceLock());
-  if (!g_instance) {
-    g_instance = new SimpleLogger();
-    g_instance->Initialize();
+  if (!g_live) {
+    g_live = true;
+    Instance().Initialize();
   }
-  return g_instance;
+  return &Instance();
 }
 
 void SimpleLogger::ReleaseInstance() {
   std::lock_guard<std::mutex> guard(InstanceLock());
   try {
-    if (g_instance) {
-      g_instance->CloseFile();
-      delete g_instance;
-      g_instance = nullptr;
+    if (g_live) {
+      // Other threads may hold the pointer: the object stays, its file and
+      // settings go.
+      Instance().Reset();
+      g_live = false;
       platform::SendDebugOutput("SimpleLogger - logger released");
     }
   } catch (...) {
@@ -91,6 +99,24 @@ void SimpleLogger::ReleaseInstance() {
 }
 
 SimpleLogger::~SimpleLogger() { CloseFile(); }
+
+void SimpleLogger::Reset() {
+  std::lock_guard<std::recursive_mutex> guard(lock_);
+  CloseFile();
+  active_ = false;
+  folder_.clear();
+  filePath_.clear();
+}
+
+bool SimpleLogger::IsActive() const {
+  std::lock_guard<std::recursive_mutex> guard(lock_);
+  return active_;
+}
+
+std::string SimpleLogger::FilePath() const {
+  std::lock_guard<std::recursive_mutex> guard(lock_);
+  return filePath_;
+}
 
 std::string SimpleLogger::ReadLogFolderSetting() {
   platform::RegistryKey key;

@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 std::string Format(const char* format, ...) {
@@ -51,13 +52,27 @@ bool GetParamValue(const std::string& text, const std::string& key, std::string&
   return true;
 }
 
-std::string ReplaceAll(std::string text, const std::string& search,
-                       const std::string& replacement) {
+namespace {
+
+template <class Text>
+Text ReplaceEvery(Text text, const Text& search, const Text& replacement) {
   if (search.empty()) return text;
   size_t position = text.find(search);
-  while (position != std::string::npos) {
+  while (position != Text::npos) {
     text.replace(position, search.size(), replacement);
     position = text.find(search, position + replacement.size());
   }
   return text;
+}
+
+}  // namespace
+
+std::string ReplaceAll(std::string text, const std::string& search,
+                       const std::string& replacement) {
+  return ReplaceEvery(std::move(text), search, replacement);
+}
+
+std::u16string ReplaceAll(std::u16string text, const std::u16string& search,
+                          const std::u16string& replacement) {
+  return ReplaceEvery(std::move(text), search, replacement);
 }

@@ -30,5 +30,8 @@ bool GetParamValue(const std::string& text, const std::string& key, std::string&
 // Replaces every occurrence of search, left to right, non-overlapping; a
 // replacement is never searched again. An empty search text is found nowhere.
 std::string ReplaceAll(std::string text, const std::string& search, const std::string& replacement);
+// The same over UTF-16 text.
+std::u16string ReplaceAll(std::u16string text, const std::u16string& search,
+                          const std::u16string& replacement);
 
 // Texts compared without regard to case: platform/TextCompare.h.

@@ -120,6 +120,16 @@ bool CCabinetExtractor::Copy(const std::string& cabinetPath, const std::string& 
 platform::CabinetNotificationSink::Answer CCabinetExtractor::OnNotice(
     const platform::CabinetNotice& notice) {
   if (cancel_) return Answer::Abort;
+  if (notice.kind == platform::CabinetNotification::NextCabinet &&
+      !IsPlainCabinetName(notice.name)) {
+    // The name comes from inside the cabinet: the next part is looked for
+    // beside it, never anywhere the name might point.
+    LogError("CCabinetExtractor::OnNotice",
+             Format("The next cabinet of the set, %s, is refused: it is not a file name in the "
+                    "cabinet's own folder",
+                    notice.name.c_str()));
+    return Answer::Abort;
+  }
   if (notice.kind == platform::CabinetNotification::NextCabinet && notice.nextCabinetUnusable) {
     // The decompressor asks again for as long as the answer is to go on;
     // a set whose next part is missing would never end.
@@ -135,7 +145,8 @@ platform::CabinetNotificationSink::CopyAnswer CCabinetExtractor::OnCopyFile(
   const char* const location = "CCabinetExtractor::OnCopyFile";
   if (cancel_) return {Answer::Abort, nullptr};
   if (!IsContainedMemberPath(notice.name)) {
-    LogError(location, Format("Member %s is refused: its path leads outside %s",
+    LogError(location, Format("Member %s is refused: its path leads outside %s or names no "
+                              "plain file",
                               notice.name.c_str(), destination_.c_str()));
     return {Answer::Abort, nullptr};
   }

@@ -152,3 +152,17 @@ std::vector<CabinetLocation> FindCabinets(const std::string& path) {
   }
   return found;
 }
+
+std::vector<std::string> ListCabinetMembers(const std::string& path) {
+  std::vector<std::string> members;
+  WindowedReader file(path);
+  if (!file.IsOpen()) return members;
+  std::vector<uint16_t> memberFolders;
+  std::vector<std::string> names;
+  for (const CabinetLocation& cabinet : FindCabinets(path)) {
+    file.MoveTo(cabinet.offset);
+    if (ReadCabinetDirectory(file, memberFolders, &names))
+      members.insert(members.end(), names.begin(), names.end());
+  }
+  return members;
+}

@@ -17,3 +17,7 @@ struct CabinetLocation {
 // Every sound cabinet in the file, in file order; empty when there is none or
 // the file cannot be read.
 std::vector<CabinetLocation> FindCabinets(const std::string& path);
+
+// The stored paths of the members of every cabinet in the file, in
+// directory order; empty when it holds none.
+std::vector<std::string> ListCabinetMembers(const std::string& path);

@@ -25,6 +25,10 @@ constexpr uint32_t kFileAttributeDirectory = 0x10;
 constexpr uint32_t kFileAttributeArchive = 0x20;
 constexpr uint32_t kFileAttributeDevice = 0x40;
 constexpr uint32_t kFileAttributeNormal = 0x80;
+// A symbolic link or junction; with the directory bit it links a folder.
+// posix: a symbolic link (the other bits describe what it points to, when
+// it points anywhere).
+constexpr uint32_t kFileAttributeReparsePoint = 0x400;
 
 // The path the C and C++ runtimes of this build open for a Windows path.
 std::string ToNativePath(const std::string& path);
@@ -40,8 +44,13 @@ bool ReadPathAttributes(const std::string& path, uint32_t& attributes);
 Win32Error CreateDirectoryWithParents(const std::string& path);
 
 // DeleteFileA: folders and files marked read-only are not deleted
-// (kErrorAccessDenied).
+// (kErrorAccessDenied). A link to a file is removed itself, never what it
+// names.
 Win32Error DeletePath(const std::string& path);
+
+// RemoveDirectoryA: an empty folder, or a link to a folder (symbolic link
+// or junction), which is removed as a link without touching its target.
+Win32Error RemoveFolder(const std::string& path);
 
 // FindFirstFileA / FindNextFileA over "folder\mask" ("*" and "?" wildcards,
 // matched without regard to case; a final ".*" also matches names without

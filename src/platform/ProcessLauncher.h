@@ -7,9 +7,10 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Win32Codes.h"
+
 namespace platform {
 
-constexpr uint32_t kInfiniteWait = 0xFFFFFFFFu;  // INFINITE
 constexpr uint32_t kStillActive = 259;           // STILL_ACTIVE
 
 enum class ProcessRunResult {

@@ -1,11 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <set>
 #include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include "deployment/DeploymentNames.h"
 #include "deployment_fixture.h"
 #include "infra/StringHelpers.h"
 #include "platform/FileSystem.h"
+#include "platform/ProcessLauncher.h"
+#include "test_files.h"
 
 namespace {
 
@@ -157,6 +163,41 @@ TEST_F(DeploymentFolderTest, ChangedSectionsAgainstTheLastDeployment) {
   RemoveTree(root_ + "\\srv\\merged-setup.ini");  // a vanished record reads as empty
   EXPECT_FALSE(engine_.WasDeployedWithAdmin());
   EXPECT_EQ("", engine_.GetLastFlavor());
+}
+
+TEST_F(DeploymentFolderTest, LoadersRecordingAtOnceLoseNoServer) {
+  // Two loader processes record 300 servers each in one Deployments.ini.
+  constexpr int kLoaders = 2;
+  constexpr int kServersEach = 300;
+  const std::string program = FromBuildMachine(VARNIK_DEPLOYMENT_RECORDER);
+  std::vector<platform::ProcessRunResult> results(kLoaders, platform::ProcessRunResult::NotStarted);
+  std::vector<uint32_t> exitCodes(kLoaders, 99);
+  std::vector<std::thread> loaders;
+  for (int i = 0; i < kLoaders; ++i) {
+    loaders.emplace_back([&, i] {
+      const std::string commandLine = "\"" + program + "\" \"" + root_ + "\" " +
+                                      std::to_string(i * kServersEach) + " " +
+                                      std::to_string(kServersEach);
+      results[i] = platform::RunProcessAndWait(commandLine, "", true, 300000, exitCodes[i]);
+    });
+  }
+  for (std::thread& loader : loaders) loader.join();
+  for (int i = 0; i < kLoaders; ++i) {
+    ASSERT_EQ(platform::ProcessRunResult::ExitCodeRead, results[i]) << i;
+    EXPECT_EQ(0u, exitCodes[i]) << i;
+  }
+
+  CIniFile descriptor = Descriptor();
+  CIniFile::NameSet sections;
+  EXPECT_EQ(static_cast<size_t>(kLoaders * kServersEach), descriptor.GetSectionNames(sections));
+  std::set<std::string> folders;
+  for (int number = 0; number < kLoaders * kServersEach; ++number) {
+    const std::string folder =
+        descriptor.GetValue(Format("srv%d.example.com/tk", number), "Folder");
+    EXPECT_EQ(root_ + Format("\\srv%d", number), folder);
+    folders.insert(folder);
+  }
+  EXPECT_EQ(static_cast<size_t>(kLoaders * kServersEach), folders.size());
 }
 
 }  // namespace

@@ -2,10 +2,16 @@
 // ends, and what Save writes and reports.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "deployment/CIniFile.h"
 #include "ini_test_files.h"
+#include "platform/FileSystem.h"
+#include "platform/FileTimes.h"
 
 namespace {
 
@@ -35,11 +41,53 @@ TEST_F(IniFileTest, ReadsKeysCommentsAndHeadersByTheLineRules) {
   // Header names are not trimmed.
   EXPECT_EQ("1", ini.GetValue(" Spaced ", "x"));
   EXPECT_EQ("", ini.GetValue("Spaced", "x"));
-  // A value in brackets opens a section and lands in it; "[half;]" is cut
-  // to "[half" before it is looked at, so it opens nothing.
-  EXPECT_EQ("[x]", ini.GetValue("x", "Name"));
-  EXPECT_EQ("yes", ini.GetValue("x", "cut"));
-  EXPECT_FALSE(ini.HasKey("Other", "Name"));
+  // A value in brackets is only a value; "[half;]" is cut to "[half" before
+  // it is looked at, so it opens nothing.
+  EXPECT_EQ("[x]", ini.GetValue("Other", "Name"));
+  EXPECT_EQ("yes", ini.GetValue("Other", "cut"));
+  CIniFile::NameSet names;
+  EXPECT_EQ(3u, ini.GetSectionNames(names));
+}
+
+TEST_F(IniFileTest, WhatIsWrittenReadsBackAsItWasWritten) {
+  // Brackets in values, in a server name with an IPv6 address, and a key
+  // that looks like a header: each line is a header or a key, never both.
+  CIniFile made;
+  made.SetCurrentSection("Setup");
+  made.SetValue("Title", "Setup [Beta]");
+  made.SetValue("Url", "http://[::1]:8080/");
+  made.SetValue("Zone", "after the brackets");
+  made.SetCurrentSection("[::1]:8080/tk");
+  made.SetValue("Folder", "C:\\Deploy\\[::1]");
+  const std::string path = PathOf("round.ini");
+  ASSERT_TRUE(made.Save(path));
+  const std::string first = ReadTestFile(path);
+
+  CIniFile loaded;
+  ASSERT_TRUE(loaded.Load(path));
+  EXPECT_EQ("Setup [Beta]", loaded.GetValue("Setup", "Title"));
+  EXPECT_EQ("http://[::1]:8080/", loaded.GetValue("Setup", "Url"));
+  EXPECT_EQ("after the brackets", loaded.GetValue("Setup", "Zone"));
+  EXPECT_EQ("C:\\Deploy\\[::1]", loaded.GetValue("[::1]:8080/tk", "Folder"));
+  CIniFile::NameSet names;
+  EXPECT_EQ(2u, loaded.GetSectionNames(names));
+  EXPECT_EQ(first, Written(loaded));
+}
+
+TEST_F(IniFileTest, LoadWriteLoadWriteIsStable) {
+  for (const std::string text : {
+           "[S]=1\r\n0=2\r\n",
+           "[Setup]\r\nTitle=Setup [Beta]\r\nafter=1\r\n",
+           "[s]\r\nhttp://[::1]:8080/=key\r\nv=http://[::1]:8080/\r\n",
+           "[[::1]:8080/tk]\r\nFolder=x\r\n",
+           "pre=1\r\n[a=b]\r\nk[=v\r\n x [y] z \r\n[]\r\nq=]odd[\r\n",
+       }) {
+    const std::string first = Written(Loaded(text));
+    const std::string second = Written(Loaded(first));
+    EXPECT_EQ(first, second) << text;
+  }
+  // The key after a header written with "=1" behind it survives.
+  EXPECT_EQ("2", Loaded(Written(Loaded("[S]=1\r\n0=2\r\n"))).GetValue("S", "0"));
 }
 
 TEST_F(IniFileTest, HeaderBracketsAndEmptyHeaders) {
@@ -110,14 +158,54 @@ TEST_F(IniFileTest, SaveWritesCrLfLinesTruncatesAndReportsWhatItCannotCreate) {
   EXPECT_FALSE(ini.Save(machine_.ScratchFolder()));
 }
 
-#if !defined(_WIN32)
-TEST_F(IniFileTest, SaveReportsAFileThatCannotBeWrittenWhole) {
-  // /dev/full accepts the open and refuses every byte.
-  CIniFile ini;
-  ini.SetCurrentSection("s");
-  ini.SetValue("k", std::string(100000, 'x'));
-  EXPECT_FALSE(ini.Save("/dev/full"));
+TEST_F(IniFileTest, FailedSaveLeavesTheOldFileAsItWas) {
+  CIniFile ini = Loaded("[s]\r\nk=new\r\n");
+  const std::string path = PathOf("kept.ini");
+  ASSERT_TRUE(WriteTestFile(path, "[s]\r\nk=old\r\n"));
+  uint32_t notApplied = 0;
+  ASSERT_TRUE(platform::SetPathAttributes(path, platform::kFileAttributeReadOnly, notApplied));
+  EXPECT_FALSE(ini.Save(path));
+  EXPECT_EQ("[s]\r\nk=old\r\n", ReadTestFile(path));
+  ASSERT_TRUE(platform::SetPathAttributes(path, platform::kFileAttributeNormal, notApplied));
+  // Nothing is left beside it.
+  std::vector<platform::FoundEntry> entries;
+  platform::FindEntries(machine_.ScratchFolder() + "\\kept.ini*", entries);
+  EXPECT_EQ(1u, entries.size());
 }
-#endif
+
+TEST_F(IniFileTest, ReadersNeverSeeHalfASavedFile) {
+  // Two documents of different sizes saved in turn while another thread
+  // keeps loading the file: every load finds one of them whole.
+  CIniFile small;
+  CIniFile large;
+  for (int i = 0; i < 300; ++i) {
+    large.SetCurrentSection("section" + std::to_string(i));
+    large.SetValue("key", std::string(40, 'v'));
+    if (i >= 100) continue;
+    small.SetCurrentSection("section" + std::to_string(i));
+    small.SetValue("key", "v");
+  }
+  const std::string path = PathOf("contended.ini");
+  ASSERT_TRUE(small.Save(path));
+  std::atomic<bool> stop{false};
+  std::atomic<int> loads{0};
+  std::atomic<int> torn{0};
+  std::thread reader([&] {
+    while (!stop) {
+      CIniFile seen;
+      if (seen.Load(path)) {
+        CIniFile::NameSet names;
+        const size_t count = seen.GetSectionNames(names);
+        if (count != 100 && count != 300) ++torn;
+        ++loads;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  });
+  for (int i = 0; i < 60; ++i) EXPECT_TRUE((i % 2 ? small : large).Save(path)) << i;
+  stop = true;
+  reader.join();
+  EXPECT_EQ(0, torn.load()) << "of " << loads.load() << " loads";
+}
 
 }  // namespace

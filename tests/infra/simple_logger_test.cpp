@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -226,6 +227,51 @@ TEST_F(SimpleLoggerTest, ConcurrentReportsNeverInterleave) {
     const int thread = std::stoi(match[1]);
     ASSERT_EQ(thread, std::stoi(match[3]));
     EXPECT_EQ(next[thread]++, std::stoi(match[2])) << "lines of one thread out of order";
+  }
+}
+
+TEST_F(SimpleLoggerTest, ReleaseWhileOtherThreadsReportFreesNothingTheyHold) {
+  SwitchFileLoggingOn();
+  DebugOutputCapture debug;
+  constexpr int kThreads = 3;
+  constexpr int kReportsPerHold = 10;
+  std::atomic<bool> stop{false};
+  std::atomic<int> reports{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      while (!stop) {
+        // Callers keep the pointer for a while, as a function that reports
+        // several times does.
+        SimpleLogger* logger = SimpleLogger::GetInstance();
+        for (int i = 0; i < kReportsPerHold; ++i) {
+          logger->Info(Format("holder%d", t), "still reporting");
+          ++reports;
+        }
+      }
+    });
+  }
+  // Each release comes while the holders are busy reporting.
+  for (int i = 0; i < 100; ++i) {
+    const int before = reports;
+    while (reports < before + kThreads * kReportsPerHold) std::this_thread::yield();
+    SimpleLogger::ReleaseInstance();
+  }
+  stop = true;
+  for (std::thread& thread : threads) thread.join();
+
+  // Every report reached the debugger, whether its logger had been released
+  // or not, and every line that reached a file is whole.
+  int delivered = 0;
+  for (const std::string& line : debug.Lines())
+    delivered += line.rfind("ZEL\tINFO\tholder", 0) == 0 ? 1 : 0;
+  EXPECT_EQ(reports.load(), delivered);
+  const std::regex report(R"(^ \d\d:\d\d:\d\d:\d\d\d\t\d+\t\[INFO    \]\t\[holder\d +\]\tstill reporting$)");
+  for (const platform::FoundEntry& entry : LogFiles()) {
+    for (const std::string& line : ReadLines(logFolder_ + "\\" + entry.name)) {
+      if (line.rfind("ZEL PLATFORM LOADER version:", 0) == 0) continue;
+      ASSERT_TRUE(std::regex_match(line, report)) << line;
+    }
   }
 }
 

@@ -51,8 +51,25 @@ class CabinetExtractorTest : public MachineTest {
     return outside;
   }
 
+  // Each name as the middle member of a cabinet of its own: the copy fails
+  // at it, names it in the log, and writes nothing after it.
+  void ExpectMembersRefused(const std::vector<std::string>& names) {
+    for (const std::string& name : names) {
+      const std::string target = destination_ + "\\" + std::to_string(++cabinets_);
+      const std::string cabinet = Crafted(
+          "hostile" + std::to_string(cabinets_) + ".cab",
+          {{"first.txt", "written before"}, {name, "must not be written"}, {"last.txt", "x"}});
+      DebugOutputCapture log;
+      EXPECT_FALSE(extractor_->Copy(cabinet, target)) << name;
+      EXPECT_TRUE(log.Mentions(name)) << "the refused member is named in the log: " << name;
+      EXPECT_EQ(ReadTestFile(target + "\\first.txt"), "written before") << name;
+      EXPECT_FALSE(PathExists(target + "\\last.txt")) << name;
+    }
+  }
+
   std::unique_ptr<CCabinetExtractor> extractor_;
   std::string destination_;
+  int cabinets_ = 0;
 };
 
 void ExpectSameTimes(const std::string& ours, const std::string& reference) {
@@ -147,21 +164,59 @@ TEST_F(CabinetExtractorTest, RefusesMembersWhosePathLeavesTheDestination) {
       "sub/../../evil.txt", "\\evil-root.txt", "/evil-root.txt", "C:\\evil-drive.txt",
       "C:evil-drive.txt", "\\\\server\\share\\evil.txt", "...\\evil.txt", ".. \\evil.txt",
       "sub\\..\\evil.txt", "file.txt:stream"};
-  int index = 0;
-  for (const std::string& name : hostile) {
-    const std::string target = destination_ + "\\" + std::to_string(++index);
-    const std::string cabinet = Crafted(
-        "hostile" + std::to_string(index) + ".cab",
-        {{"first.txt", "written before"}, {name, "must not be written"}, {"last.txt", "x"}});
-    DebugOutputCapture log;
-    EXPECT_FALSE(extractor_->Copy(cabinet, target)) << name;
-    EXPECT_TRUE(log.Mentions(name)) << "the refused member is named in the log: " << name;
-    EXPECT_EQ(ReadTestFile(target + "\\first.txt"), "written before") << name;
-    EXPECT_FALSE(PathExists(target + "\\last.txt")) << name;
-  }
+  ExpectMembersRefused(hostile);
   EXPECT_EQ(std::vector<std::string>(), FilesOutsideDestination());
   for (const char* absolute : {"C:\\evil-root.txt", "C:\\evil-drive.txt", "\\evil-root.txt"})
     EXPECT_FALSE(PathExists(absolute)) << absolute;
+}
+
+TEST_F(CabinetExtractorTest, RefusesDeviceNamesAndNamesWindowsWouldTrim) {
+  // On Windows "NUL.txt" swallows the data and "COM1" opens a serial port,
+  // while the copy reports success; "name." is written as "name".
+  ExpectMembersRefused({"CON", "nul.txt", "Aux.tar.gz", "sub\\com1", "LPT9.log", "prn .txt",
+                        "COM\xB9.dat", "lpt0", "CONIN$", "con\\inside.txt", "deep/er/NUL",
+                        "trailing.", "trailing ", "folder.\\file.txt", "folder \\file.txt",
+                        "what?.txt", "star*.txt", "pipe|.txt", "tab\tname.txt"});
+
+  // Names that only look like them are ordinary files.
+  const std::vector<std::string> ordinary = {"CONSOLE.txt", "nul_file.txt", "COM10.txt",
+                                             "LPT.txt",     "sub\\COMx",    ".hidden",
+                                             "a.b.c",       "auxiliary\\con-fig.ini"};
+  std::vector<CraftedMember> members;
+  for (const std::string& name : ordinary) members.push_back({name, "plain: " + name});
+  ASSERT_TRUE(extractor_->Copy(Crafted("ordinary.cab", members), destination_));
+  for (const std::string& name : ordinary)
+    EXPECT_EQ("plain: " + name, ReadTestFile(destination_ + "\\" + name)) << name;
+}
+
+TEST_F(CabinetExtractorTest, NextCabinetIsLookedForOnlyBesideTheCabinet) {
+  const CraftedMember member{"spanned.txt", std::string(3000, 's') + " and the end"};
+  // A sound set comes out whole, so each refusal below is the name's doing.
+  const std::string set = machine_.ScratchFolder() + "\\set";
+  ASSERT_EQ(platform::kErrorSuccess, platform::CreateDirectoryWithParents(set));
+  const CraftedSet sound = BuildSpannedCabinetPair(member, "part2.cab");
+  ASSERT_TRUE(WriteTestFile(set + "\\part1.cab", sound.first));
+  ASSERT_TRUE(WriteTestFile(set + "\\part2.cab", sound.second));
+  ASSERT_TRUE(extractor_->Copy(set + "\\part1.cab", destination_ + "\\sound"));
+  EXPECT_EQ(member.data, ReadTestFile(destination_ + "\\sound\\spanned.txt"));
+
+  // The first names lead to that sound second part from another folder.
+  const std::vector<std::string> names = {"..\\set\\part2.cab", "../set/part2.cab",
+                                          set + "\\part2.cab", "sub\\part2.cab",
+                                          "part2.cab:stream", "part2.cab.", "NUL", ".."};
+  int index = 0;
+  for (const std::string& name : names) {
+    const std::string folder = machine_.ScratchFolder() + "\\other" + std::to_string(++index);
+    ASSERT_EQ(platform::kErrorSuccess, platform::CreateDirectoryWithParents(folder + "\\sub"));
+    const CraftedSet hostile = BuildSpannedCabinetPair(member, name);
+    ASSERT_TRUE(WriteTestFile(folder + "\\part1.cab", hostile.first));
+    ASSERT_TRUE(WriteTestFile(folder + "\\sub\\part2.cab", sound.second));
+    DebugOutputCapture log;
+    EXPECT_FALSE(extractor_->Copy(folder + "\\part1.cab",
+                                  destination_ + "\\other" + std::to_string(index)))
+        << name;
+    EXPECT_TRUE(log.Mentions("The next cabinet of the set, " + name + ", is refused")) << name;
+  }
 }
 
 TEST_F(CabinetExtractorTest, ReplacesFilesCreatesFoldersAndAppliesTimesAndAttributes) {

@@ -16,3 +16,12 @@ struct CraftedMember {
 
 // The bytes of a one-folder cabinet holding the members in order.
 std::string BuildStoredCabinet(const std::vector<CraftedMember>& members);
+
+// A set of two stored cabinets over one member whose data runs from the
+// first into the second. The first names its successor nextName, as a
+// cabinet stores it; the second names "part1.cab" as its predecessor.
+struct CraftedSet {
+  std::string first;
+  std::string second;
+};
+CraftedSet BuildSpannedCabinetPair(const CraftedMember& member, const std::string& nextName);

@@ -2,12 +2,15 @@
 
 #include "platform/DebugOutput.h"
 
-namespace {
-platform::DebugOutputSink g_previous;
-}
-
+// Each capture keeps the sink it replaced, so captures may nest: the inner
+// one takes the lines while it lives and gives the outer one back.
 DebugOutputCapture::DebugOutputCapture() {
-  g_previous = platform::SetDebugOutputSink([this](const std::string& text) { Add(text); });
+  registration_ = new platform::DebugOutputSink(
+      platform::SetDebugOutputSink([this](const std::string& text) { Add(text); }));
 }
 
-DebugOutputCapture::~DebugOutputCapture() { platform::SetDebugOutputSink(g_previous); }
+DebugOutputCapture::~DebugOutputCapture() {
+  auto* previous = static_cast<platform::DebugOutputSink*>(registration_);
+  platform::SetDebugOutputSink(*previous);
+  delete previous;
+}

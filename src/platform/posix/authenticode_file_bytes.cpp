@@ -7,17 +7,17 @@
 #include <limits>
 #include <new>
 
-#include "platform/posix/errno_mapping.h"
-#include "platform/posix/file_descriptor.h"
+#include "platform/posix/file_errors.h"
+#include "platform/posix/unique_fd.h"
 
 namespace platform::posix::authenticode {
 
 Win32Error FileBytes::Read(const std::string& hostPath) {
   bytes_.clear();
   UniqueFd file(open(hostPath.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!file.Valid()) return Win32ErrorForPath(errno, hostPath);
+  if (!file.Valid()) return FileErrorForPath(errno, hostPath);
   struct stat info = {};
-  if (fstat(file.Get(), &info) != 0) return Win32ErrorFromErrno(errno);
+  if (fstat(file.Get(), &info) != 0) return FileErrorFromErrno(errno);
   if (S_ISDIR(info.st_mode)) return kErrorAccessDenied;
   if (!S_ISREG(info.st_mode)) return kErrorInvalidParameter;
   if (static_cast<uint64_t>(info.st_size) > std::numeric_limits<size_t>::max())
@@ -33,7 +33,7 @@ Win32Error FileBytes::Read(const std::string& hostPath) {
   const int error = errno;
   bytes_.clear();
   // Running out of file means it was shortened while being read.
-  return outcome == ReadOutcome::EndOfFile ? kErrorHandleEof : Win32ErrorFromErrno(error);
+  return outcome == ReadOutcome::EndOfFile ? kErrorHandleEof : FileErrorFromErrno(error);
 }
 
 }  // namespace platform::posix::authenticode

@@ -9,7 +9,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/TextCompare.h"
-#include "platform/posix/errno_mapping.h"
+#include "platform/posix/file_errors.h"
 #include "platform/posix/machine_root.h"
 
 namespace platform {
@@ -72,6 +72,24 @@ bool MatchesMask(const std::string& name, const std::string& mask) {
          MatchesWildcards(name.c_str(), mask.substr(0, mask.size() - 2).c_str());
 }
 
+// The attributes of the entry at a host path, as Windows reports a link:
+// what it points to (only the archive bit when it points nowhere) and the
+// reparse-point bit.
+bool HostAttributes(const std::string& host, uint32_t& attributes) {
+  struct stat link;
+  if (lstat(host.c_str(), &link) != 0) return false;
+  struct stat info;
+  if (stat(host.c_str(), &info) == 0) {
+    attributes = AttributesOf(LastComponent(host), info);
+  } else if (S_ISLNK(link.st_mode)) {
+    attributes = kFileAttributeArchive;
+  } else {
+    return false;
+  }
+  if (S_ISLNK(link.st_mode)) attributes |= kFileAttributeReparsePoint;
+  return true;
+}
+
 }  // namespace
 
 std::string ToNativePath(const std::string& path) { return posix::HostPath(path); }
@@ -79,10 +97,7 @@ std::string ToNativePath(const std::string& path) { return posix::HostPath(path)
 bool ReadPathAttributes(const std::string& path, uint32_t& attributes) {
   std::string host;
   if (path.empty() || !posix::MapWindowsPath(path, host)) return false;
-  struct stat info;
-  if (stat(host.c_str(), &info) != 0) return false;
-  attributes = AttributesOf(LastComponent(host), info);
-  return true;
+  return HostAttributes(host, attributes);
 }
 
 Win32Error CreateDirectoryWithParents(const std::string& path) {
@@ -101,7 +116,7 @@ Win32Error CreateDirectoryWithParents(const std::string& path) {
     built = host.substr(0, position);
     if (built.empty()) continue;
     if (mkdir(built.c_str(), 0777) != 0 && errno != EEXIST)
-      return posix::Win32ErrorForPath(errno, built);
+      return posix::FileErrorForPath(errno, built);
   }
   if (stat(host.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return kErrorPathNotFound;
   return kErrorSuccess;
@@ -111,11 +126,30 @@ Win32Error DeletePath(const std::string& path) {
   std::string host;
   if (!posix::MapWindowsPath(path, host)) return kErrorInvalidName;
   struct stat info;
-  // DeleteFile removes neither folders nor files marked read-only.
-  if (stat(host.c_str(), &info) == 0 && (S_ISDIR(info.st_mode) || !(info.st_mode & S_IWUSR)))
+  // A link to a folder is a folder to DeleteFileA as well.
+  if (stat(host.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return kErrorAccessDenied;
+  // DeleteFileA leaves a file marked read-only; a link is judged by itself.
+  struct stat entry;
+  if (lstat(host.c_str(), &entry) == 0 && S_ISREG(entry.st_mode) && !(entry.st_mode & S_IWUSR))
     return kErrorAccessDenied;
   if (unlink(host.c_str()) == 0) return kErrorSuccess;
-  return posix::Win32ErrorForPath(errno, host);
+  return posix::FileErrorForPath(errno, host);
+}
+
+Win32Error RemoveFolder(const std::string& path) {
+  std::string host;
+  if (!posix::MapWindowsPath(path, host)) return kErrorInvalidName;
+  struct stat link;
+  if (lstat(host.c_str(), &link) != 0) return posix::FileErrorForPath(errno, host);
+  if (S_ISLNK(link.st_mode)) {
+    struct stat info;
+    if (stat(host.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return kErrorDirectory;
+    return unlink(host.c_str()) == 0 ? kErrorSuccess : posix::FileErrorFromErrno(errno);
+  }
+  if (!S_ISDIR(link.st_mode)) return kErrorDirectory;
+  if (rmdir(host.c_str()) == 0) return kErrorSuccess;
+  return errno == ENOTEMPTY || errno == EEXIST ? kErrorDirNotEmpty
+                                               : posix::FileErrorFromErrno(errno);
 }
 
 Win32Error FindEntries(const std::string& pattern, std::vector<FoundEntry>& entries) {
@@ -130,18 +164,21 @@ Win32Error FindEntries(const std::string& pattern, std::vector<FoundEntry>& entr
   DIR* dir = opendir(hostFolder.c_str());
   if (!dir) {
     return errno == ENOENT || errno == ENOTDIR ? kErrorPathNotFound
-                                               : posix::Win32ErrorFromErrno(errno);
+                                               : posix::FileErrorFromErrno(errno);
   }
   while (dirent* entry = readdir(dir)) {
     const std::string name = entry->d_name;
     if (name == "." || name == ".." || !MatchesMask(name, mask)) continue;
-    struct stat info;
-    if (stat((hostFolder + "/" + name).c_str(), &info) != 0) continue;
+    const std::string hostEntry = hostFolder + "/" + name;
     FoundEntry found;
     found.name = name;
-    found.attributes = AttributesOf(name, info);
-    if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) found.attributes |= kFileAttributeDevice;
-    found.size = S_ISREG(info.st_mode) ? static_cast<uint64_t>(info.st_size) : 0;
+    if (!HostAttributes(hostEntry, found.attributes)) continue;
+    struct stat info;
+    if (stat(hostEntry.c_str(), &info) == 0) {
+      if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
+        found.attributes |= kFileAttributeDevice;
+      found.size = S_ISREG(info.st_mode) ? static_cast<uint64_t>(info.st_size) : 0;
+    }
     entries.push_back(found);
   }
   closedir(dir);

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "infra/LittleEndian.h"
-#include "platform/posix/file_descriptor.h"
+#include "platform/posix/unique_fd.h"
 
 namespace platform::posix {
 namespace {

@@ -1,23 +1,28 @@
 #include "platform/posix/registry_store.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 
-#include "platform/posix/errno_mapping.h"
-#include "platform/posix/file_descriptor.h"
+#include "platform/AtomicFileWrite.h"
+#include "platform/FileLock.h"
 #include "platform/TextCompare.h"
+#include "platform/posix/file_errors.h"
 #include "platform/posix/machine_root.h"
+#include "platform/posix/unique_fd.h"
 
 namespace platform::posix {
 namespace {
 
-// A hive file that cannot be read or written is a registry I/O failure,
-// unless Windows would name the cause.
-Win32Error FromErrno(int error) { return Win32ErrorFromErrno(error, kErrorRegistryIoFailed); }
+// What the file layer answered, in the registry's terms.
+Win32Error RegistryError(Win32Error fileError) {
+  return fileError == kErrorAccessDenied || fileError == kErrorNotEnoughMemory
+             ? fileError
+             : kErrorRegistryIoFailed;
+}
+
+Win32Error FromErrno(int error) { return RegistryError(FileErrorFromErrno(error)); }
 
 std::string RegistryFolder() { return MachineRoot() + "/registry"; }
 
@@ -25,7 +30,7 @@ std::string HiveFileName(RegistryRoot root) {
   return root == RegistryRoot::CurrentUser ? "current_user.reg" : "local_machine.reg";
 }
 
-// Holds flock on the hive's lock file while it lives.
+// Holds the lock on the hive's lock file while it lives.
 class HiveLock {
  public:
   HiveLock(RegistryRoot root, bool exclusive) {
@@ -36,24 +41,16 @@ class HiveLock {
       error_ = FromErrno(errno);
       return;
     }
-    const std::string path = RegistryFolder() + "/" + HiveFileName(root) + ".lock";
-    fd_.Reset(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
-    if (!fd_.Valid()) {
-      error_ = FromErrno(errno);
-      return;
-    }
-    int result;
-    do {
-      result = flock(fd_.Get(), exclusive ? LOCK_EX : LOCK_SH);
-    } while (result != 0 && errno == EINTR);
-    if (result != 0) error_ = FromErrno(errno);
+    const Win32Error error =
+        lock_.Acquire(RegistryFolder() + "/" + HiveFileName(root) + ".lock",
+                      exclusive ? FileLockMode::Exclusive : FileLockMode::Shared, kInfiniteWait);
+    if (error) error_ = RegistryError(error);
   }
 
   Win32Error Error() const { return error_; }
 
  private:
-  // Closing the descriptor releases the lock.
-  UniqueFd fd_;
+  FileLock lock_;
   Win32Error error_ = kErrorSuccess;
 };
 
@@ -113,29 +110,10 @@ Win32Error LoadHive(RegistryRoot root, RegistryHive& hive) {
   return hive.Merge(document) ? kErrorSuccess : kErrorRegistryCorrupt;
 }
 
-Win32Error WriteAll(int fd, const std::string& bytes) {
-  size_t written = 0;
-  while (written < bytes.size()) {
-    const ssize_t count = write(fd, bytes.data() + written, bytes.size() - written);
-    if (count < 0 && errno == EINTR) continue;
-    if (count < 0) return FromErrno(errno);
-    written += static_cast<size_t>(count);
-  }
-  return kErrorSuccess;
-}
-
 Win32Error SaveHive(RegistryRoot root, const RegistryHive& hive) {
-  const std::string path = HiveFilePath(root);
-  // Only the holder of the exclusive lock writes, so one name serves.
-  const std::string temporary = path + ".tmp";
-  UniqueFd fd(open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-  if (!fd.Valid()) return FromErrno(errno);
-  Win32Error error = WriteAll(fd.Get(), FormatRegText(hive.Export()));
-  if (!error && fsync(fd.Get()) != 0) error = FromErrno(errno);
-  if (!fd.Close() && !error) error = FromErrno(errno);
-  if (!error && rename(temporary.c_str(), path.c_str()) != 0) error = FromErrno(errno);
-  if (error) unlink(temporary.c_str());
-  return error;
+  // Readers under the shared lock see the old hive or the new one.
+  const Win32Error error = WriteFileAtomically(HiveFilePath(root), FormatRegText(hive.Export()));
+  return error ? RegistryError(error) : kErrorSuccess;
 }
 
 }  // namespace

@@ -43,6 +43,10 @@ Win32Error DeletePath(const std::string& path) {
                                                        : static_cast<Win32Error>(GetLastError());
 }
 
+Win32Error RemoveFolder(const std::string& path) {
+  return RemoveDirectoryA(path.c_str()) ? kErrorSuccess : static_cast<Win32Error>(GetLastError());
+}
+
 Win32Error FindEntries(const std::string& pattern, std::vector<FoundEntry>& entries) {
   entries.clear();
   WIN32_FIND_DATAA data;

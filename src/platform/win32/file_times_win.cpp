@@ -2,17 +2,11 @@
 
 #include "platform/FileSystem.h"
 #include "platform/FileTimes.h"
+#include "platform/win32/file_handle.h"
 #include "platform/win32/system_path_win.h"
 
 namespace platform {
 namespace {
-
-struct FileHandle {
-  HANDLE handle = INVALID_HANDLE_VALUE;
-  ~FileHandle() {
-    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-  }
-};
 
 // 100-nanosecond intervals between 1601-01-01 and 1970-01-01.
 constexpr int64_t kFileTimeOf1970 = 116444736000000000LL;
@@ -24,12 +18,11 @@ bool SetFileTimesFromDosDateTime(const std::string& path, uint16_t dosDate, uint
   FILETIME universal;
   if (!DosDateTimeToFileTime(dosDate, dosTime, &local)) return false;
   if (!LocalFileTimeToFileTime(&local, &universal)) return false;
-  FileHandle file;
-  file.handle = CreateFileW(win32::SystemPath(path).c_str(), FILE_WRITE_ATTRIBUTES,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file.handle == INVALID_HANDLE_VALUE) return false;
-  return SetFileTime(file.handle, &universal, nullptr, &universal) != FALSE;
+  const win32::FileHandle file(CreateFileW(win32::SystemPath(path).c_str(), FILE_WRITE_ATTRIBUTES,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.Valid()) return false;
+  return SetFileTime(file.Get(), &universal, nullptr, &universal) != FALSE;
 }
 
 bool ReadLastWriteTime(const std::string& path, int64_t& secondsSince1970) {

@@ -2,21 +2,16 @@
 #include <windows.h>
 
 #include "platform/MessageLoop.h"
+#include "platform/win32/this_module.h"
 
 namespace platform {
 namespace {
 
+using win32::ThisModule;
+
 const char kWindowClass[] = "VarnikMessageWindow";
 
 LRESULT CALLBACK MessageWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-HINSTANCE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExA(
-      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-      reinterpret_cast<LPCSTR>(&MessageWindowProc), &module);
-  return module;
-}
 
 bool RegisterWindowClass() {
   static const bool registered = [] {

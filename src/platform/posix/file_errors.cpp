@@ -1,4 +1,4 @@
-#include "platform/posix/errno_mapping.h"
+#include "platform/posix/file_errors.h"
 
 #include <sys/stat.h>
 
@@ -6,7 +6,7 @@
 
 namespace platform::posix {
 
-Win32Error Win32ErrorFromErrno(int error, Win32Error otherwise) {
+Win32Error FileErrorFromErrno(int error) {
   switch (error) {
     case ENOENT: return kErrorFileNotFound;
     case ENOTDIR: return kErrorPathNotFound;
@@ -17,12 +17,12 @@ Win32Error Win32ErrorFromErrno(int error, Win32Error otherwise) {
     case EEXIST: return kErrorAlreadyExists;
     case ENAMETOOLONG: return kErrorFilenameExcedRange;
     case ENOMEM: return kErrorNotEnoughMemory;
-    default: return otherwise;
+    default: return kErrorInvalidParameter;
   }
 }
 
-Win32Error Win32ErrorForPath(int error, const std::string& hostPath) {
-  if (error != ENOENT) return Win32ErrorFromErrno(error);
+Win32Error FileErrorForPath(int error, const std::string& hostPath) {
+  if (error != ENOENT) return FileErrorFromErrno(error);
   const size_t slash = hostPath.find_last_of('/');
   if (slash == std::string::npos) return kErrorFileNotFound;
   const std::string folder = slash == 0 ? "/" : hostPath.substr(0, slash);

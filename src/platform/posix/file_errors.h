@@ -8,14 +8,13 @@
 
 namespace platform::posix {
 
-// otherwise is the answer for an errno Windows has no counterpart for: the
-// file calls answer ERROR_INVALID_PARAMETER, the registry
-// ERROR_REGISTRY_IO_FAILED.
-Win32Error Win32ErrorFromErrno(int error, Win32Error otherwise = kErrorInvalidParameter);
+// ERROR_FILE_NOT_FOUND for a missing entry; ERROR_INVALID_PARAMETER for an
+// errno Windows has no counterpart for.
+Win32Error FileErrorFromErrno(int error);
 
 // The error of a failed call on hostPath. A missing entry is
 // ERROR_FILE_NOT_FOUND when its folder exists and ERROR_PATH_NOT_FOUND when
 // not, as CreateFile and DeleteFile tell them apart.
-Win32Error Win32ErrorForPath(int error, const std::string& hostPath);
+Win32Error FileErrorForPath(int error, const std::string& hostPath);
 
 }  // namespace platform::posix

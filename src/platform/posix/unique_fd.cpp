@@ -1,23 +1,11 @@
-#include "platform/posix/file_descriptor.h"
+#include "platform/posix/unique_fd.h"
 
 #include <sys/types.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <limits>
 
 namespace platform::posix {
-
-void UniqueFd::Reset(int fd) {
-  if (fd_ >= 0) close(fd_);
-  fd_ = fd;
-}
-
-bool UniqueFd::Close() {
-  const int fd = fd_;
-  fd_ = -1;
-  return fd < 0 || close(fd) == 0;
-}
 
 ReadOutcome ReadExactlyAt(int fd, uint64_t offset, void* buffer, size_t length) {
   auto* cursor = static_cast<unsigned char*>(buffer);

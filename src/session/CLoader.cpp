@@ -1,0 +1,77 @@
+#include "session/CLoader.h"
+
+#include "platform/BrowserHost.h"
+#include "platform/MessageLoop.h"
+#include "session/ResourceStrings.h"
+
+CLoader::CLoader(LoaderHost& host, SystemFolders& folders)
+    : host_(host),
+      settings_(state_),
+      folders_(folders),
+      failures_(state_, events_),
+      paths_(settings_, state_.mergedSetup, failures_, folders_),
+      engine_(settings_, paths_, failures_, folders_),
+      progress_(state_, events_),
+      properties_(state_, engine_) {
+  paths_.AttachDeploymentState(&engine_);
+  platform::SetHostKind(platform::HostKind::Unknown);
+}
+
+CLoader::~CLoader() {
+  // The window's last messages still reach this object.
+  DestroyControlWindow();
+}
+
+bool CLoader::CreateControlWindow(platform::WindowHandle parent) {
+  if (window_) return state_.window != 0;
+  window_ = std::make_unique<platform::ControlWindow>(
+      [this](uint32_t message, uintptr_t wParam, intptr_t lParam, intptr_t& result) {
+        return HandleMessage(message, wParam, lParam, result);
+      });
+  if (window_->Create(parent)) return true;
+  window_.reset();
+  return false;
+}
+
+void CLoader::DestroyControlWindow() {
+  if (window_) window_->Destroy();
+  window_.reset();
+  state_.window = 0;
+}
+
+bool CLoader::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam, intptr_t& result) {
+  result = 0;
+  switch (message) {
+    case platform::kWmInitDialog:
+      state_.window = window_ ? window_->Handle() : 0;
+      OnHostStart();
+      return true;
+    case WM_LOADER_HOST_START: OnHostStart(); return true;
+    case WM_LOADER_START_SETUP: result = OnStartSetup(); return true;
+    case WM_LOADER_START_DOWNLOAD: result = OnStartDownload(); return true;
+    case WM_LOADER_HOST_MAIN_UI: result = OnHostMainUI(); return true;
+    case WM_LOADER_REPAINT: OnRepaint(static_cast<platform::DeviceContext>(wParam)); return true;
+    case WM_LOADER_INIT_FAILED:
+      ReportFailure(resources::Text(resources::kInitializationFailed));
+      return true;
+    case WM_LOADER_REGISTER_CLIENT_WINDOW:
+      state_.clientWindow = static_cast<platform::WindowHandle>(wParam);
+      return true;
+    case WM_LOADER_FIT_TO_FRAME: progress_.FitToFrame(); return true;
+    case WM_LOADER_SLO: OnSlo(); return true;
+    case platform::kWmTimer: result = OnTimer(); return true;
+    case platform::kWmSize: progress_.LayOut(); return true;
+    case platform::kWmDestroy: OnDestroy(); return true;
+    case platform::kWmWindowPosChanged:
+      // Observed, not consumed: the default handling still sends WM_SIZE,
+      // which lays the rows out again.
+      OnWindowPosChanged(lParam);
+      return false;
+    case platform::kWmNcDestroy: state_.window = 0; return false;
+    default: return false;
+  }
+}
+
+void CLoader::TraceError(const std::string& file, const std::string& description) {
+  failures_.TraceError(file, description);
+}

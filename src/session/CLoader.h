@@ -1,0 +1,89 @@
+// The loader session: the control's state and the stages that work on it,
+// each driven by a message to the control's window or a tick of its timer.
+// CLoader is a thin facade: the state is SessionState, and every stage
+// lives in a file of its own (start-up, progress view, failure report,
+// properties, events). The COM control and the command-line host both
+// drive this one class.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "deployment/DeploymentEngine.h"
+#include "deployment/PathMacros.h"
+#include "deployment/SystemFolders.h"
+#include "platform/UnhandledExceptions.h"
+#include "platform/WindowSystem.h"
+#include "session/FailureReport.h"
+#include "session/LoaderEvents.h"
+#include "session/LoaderHost.h"
+#include "session/LoaderMessages.h"
+#include "session/LoaderProperties.h"
+#include "session/ProgressView.h"
+#include "session/SessionSettings.h"
+#include "session/SessionState.h"
+
+class CLoader : public FailureTrace {
+ public:
+  explicit CLoader(LoaderHost& host, SystemFolders& folders = SystemFolders::Default());
+  ~CLoader() override;
+  CLoader(const CLoader&) = delete;
+  CLoader& operator=(const CLoader&) = delete;
+
+  // The control's window, a child of parent; WM_INITDIALOG runs
+  // OnHostStart while it is made. False when it cannot be made.
+  bool CreateControlWindow(platform::WindowHandle parent);
+  void DestroyControlWindow();
+  platform::WindowHandle ControlWindow() const { return state_.window; }
+
+  // Every message of the control window; true when the session handled it,
+  // with its result.
+  bool HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam, intptr_t& result);
+
+  // Start-up: the host and browser, the fault handler, then
+  // WM_LOADER_START_SETUP is posted (WM_LOADER_INIT_FAILED when it fails).
+  void OnHostStart();
+  // A start-up error becomes the failure text shown to the user.
+  void HandleInitializationRuntimeError(const char* message);
+  void OnSlo();
+
+  // The stages after start-up: the start-up checks, the download driver,
+  // completion, launch of the client and teardown.
+  virtual intptr_t OnStartSetup();
+  virtual intptr_t OnStartDownload();
+  virtual intptr_t OnTimer();
+  virtual intptr_t OnHostMainUI();
+  virtual void OnDestroy();
+
+  // FailureTrace: records a failure into the failure report.
+  void TraceError(const std::string& file, const std::string& description) override;
+  void ReportFailure(const std::string& text) { progress_.ReportFailure(text); }
+
+  SessionState& State() { return state_; }
+  LoaderProperties& Properties() { return properties_; }
+  LoaderEvents& Events() { return events_; }
+  ProgressView& Progress() { return progress_; }
+  DeploymentSettings& Settings() { return settings_; }
+  PathMacros& Paths() { return paths_; }
+  DeploymentEngine& Engine() { return engine_; }
+
+  // The text the last-chance fault handler writes to the debugger output.
+  static std::string UnhandledExceptionText(const platform::ExceptionFacts* facts);
+
+ private:
+  void OnWindowPosChanged(intptr_t lParam);
+  void OnRepaint(platform::DeviceContext context);
+
+  LoaderHost& host_;
+  SessionState state_;
+  SessionSettings settings_;
+  SystemFolders& folders_;
+  LoaderEvents events_;
+  SessionFailureTrace failures_;
+  PathMacros paths_;
+  DeploymentEngine engine_;
+  ProgressView progress_;
+  LoaderProperties properties_;
+  std::unique_ptr<platform::ControlWindow> window_;
+};

@@ -1,0 +1,87 @@
+// The loader session's state: everything the control object owns for its
+// life, with the defaults it has when the control is constructed. Each stage
+// of the session (start-up, properties, progress view, failure report,
+// download driver, completion) works on these fields; CLoader holds one.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "deployment/CIniFile.h"
+#include "platform/WindowSystem.h"
+#include "session/CDataStructure.h"
+
+// A COM VARIANT_BOOL: 0 is false, anything else (the page sends -1) true;
+// kept as given.
+using VariantBool = int16_t;
+// A COLORREF: 0x00BBGGRR.
+using ColorRef = uint32_t;
+
+struct SessionState {
+  // Windows.
+  platform::WindowHandle window = 0;        // the control's own window
+  platform::WindowHandle clientWindow = 0;  // the started client's, once it registers
+
+  // Properties of the page.
+  std::string tkRootUrl;
+  std::string setupFile;                // as given
+  std::string setupFileBaseUrl;         // up to the split point, trailing "/" removed
+  std::string setupFileBaseUrlTrimmed;  // the same without white space at both ends
+  std::string setupFileName;            // the name key of setupFile
+  VariantBool isVuvoVizizSetup = 0;
+  std::string setupExtFile, setupExtFileName;
+  std::string pluginExtFiles, pluginExtFilesName;
+  std::string additionalParams;
+  std::string domainName, domainPassword;
+  std::string downloadContentFlavor;
+  std::string authUser, authPassword, authProxyUser, authProxyPassword, authProxyUrl;
+  int32_t authProxyPort = 0;
+  // The network configuration's origin or the page's client type.
+  std::string authReserved = "NOT_SET";
+  std::string customPreReqPageUrl;
+  std::string zelServerVersion;
+  VariantBool browserUi = 0;
+  VariantBool installationOnly = 0;
+  VariantBool isolatedDeployment = 0;
+  VariantBool skipPreReqCheck = 0;
+  VariantBool msiDeployment = 0;
+  VariantBool useZelServerVersion = 0;
+  ColorRef progColor = 0x008E001D;  // red 29, green 0, blue 142
+  ColorRef progBkColor = 0x00FFFFFF;
+
+  // Switches of the additional parameters and what start-up found.
+  bool debugClient = false;
+  bool sharedMode = false;
+  VariantBool comSurrogate = 0;
+  bool embedClient = false;  // start-up sets it before reading "embedclient=false"
+  bool separateClientDeployment = false;
+  bool skipOsCheck = false;
+  bool cancelCrlCheck = false;
+  bool serverIncompatible = false;
+  bool msiDeploymentFound = false;
+  std::string deploymentFolder;
+  // The deployment location may be asked for once start-up has set the
+  // deployment engine up.
+  bool deploymentEngineInitialized = false;
+  // IsUserAnAdmin, asked of the system once.
+  bool userIsAdminKnown = false;
+  bool userIsAdmin = false;
+
+  // The progress view.
+  int32_t rowHeight = 18;
+  platform::WindowHandle componentsTextWindow = 0;
+  platform::WindowHandle progressComponentsWindow = 0;
+  std::vector<platform::WindowHandle> statusWindows;        // one per record, 0 when none
+  std::vector<platform::WindowHandle> fileProgressWindows;  // one per record, 0 when none
+  std::deque<int> finishedMarks;        // 1: the record needs no (more) transfer
+  platform::WindowRect lastObjectRect;  // the last position given to the in-place object
+
+  // The download driver and completion.
+  CIniFile mergedSetup;  // the merged setup descriptor
+  std::vector<CDataStructure> downloadList;
+  std::string mainProgId, mainDestination;
+  std::vector<std::pair<std::string, std::string>> launchParameters;
+};
