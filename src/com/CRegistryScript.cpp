@@ -29,16 +29,19 @@ struct RootLocation {
 };
 
 bool LocateRoot(const std::string& name, bool perUser, RootLocation& location) {
-  if (platform::OrdinalEqualsNoCase(name, "HKCR") || platform::OrdinalEqualsNoCase(name, "HKEY_CLASSES_ROOT")) {
+  if (platform::OrdinalEqualsNoCase(name, "HKCR") ||
+      platform::OrdinalEqualsNoCase(name, "HKEY_CLASSES_ROOT")) {
     location = {perUser ? RegistryRoot::CurrentUser : RegistryRoot::LocalMachine,
                 "Software\\Classes"};
     return true;
   }
-  if (platform::OrdinalEqualsNoCase(name, "HKCU") || platform::OrdinalEqualsNoCase(name, "HKEY_CURRENT_USER")) {
+  if (platform::OrdinalEqualsNoCase(name, "HKCU") ||
+      platform::OrdinalEqualsNoCase(name, "HKEY_CURRENT_USER")) {
     location = {RegistryRoot::CurrentUser, ""};
     return true;
   }
-  if (platform::OrdinalEqualsNoCase(name, "HKLM") || platform::OrdinalEqualsNoCase(name, "HKEY_LOCAL_MACHINE")) {
+  if (platform::OrdinalEqualsNoCase(name, "HKLM") ||
+      platform::OrdinalEqualsNoCase(name, "HKEY_LOCAL_MACHINE")) {
     location = {RegistryRoot::LocalMachine, ""};
     return true;
   }
@@ -91,7 +94,8 @@ class CRegistryScript::Parser {
       if (token.kind == Token::Kind::Close) return true;
       Entry entry;
       while (token.kind == Token::Kind::Word &&
-             (platform::OrdinalEqualsNoCase(token.text, "NoRemove") || platform::OrdinalEqualsNoCase(token.text, "ForceRemove") ||
+             (platform::OrdinalEqualsNoCase(token.text, "NoRemove") ||
+              platform::OrdinalEqualsNoCase(token.text, "ForceRemove") ||
               platform::OrdinalEqualsNoCase(token.text, "val"))) {
         if (platform::OrdinalEqualsNoCase(token.text, "NoRemove")) entry.noRemove = true;
         if (platform::OrdinalEqualsNoCase(token.text, "ForceRemove")) entry.forceRemove = true;

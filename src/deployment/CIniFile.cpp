@@ -215,7 +215,8 @@ bool CIniFile::CollectChangedSections(const CIniFile& other, NameSet& changed) c
     }
     for (const auto& entry : keys) {
       const auto match = otherKeys->find(entry.first);
-      if (match == otherKeys->end() || !platform::CodePageEqualsNoCase(entry.second, match->second)) {
+      if (match == otherKeys->end() ||
+          !platform::CodePageEqualsNoCase(entry.second, match->second)) {
         changed.insert(name);
         return;
       }

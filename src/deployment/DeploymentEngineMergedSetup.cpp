@@ -27,8 +27,8 @@ const CIniFile& DeploymentEngine::LoadPreviousMergedSetup() {
   // A missing file reads as an empty table, not as the one loaded before.
   previousMergedSetup_ = CIniFile();
   previousMergedSetup_.Load(GetMergedSetupPath(false));
-  deployedWithAdmin_ =
-      platform::CodePageEqualsNoCase(previousMergedSetup_.GetValue(kCommonData, kDeployedWithAdmin), "Y");
+  deployedWithAdmin_ = platform::CodePageEqualsNoCase(
+      previousMergedSetup_.GetValue(kCommonData, kDeployedWithAdmin), "Y");
   lastFlavor_ = previousMergedSetup_.GetValue(kCommonData, kLastFlavor);
   return previousMergedSetup_;
 }

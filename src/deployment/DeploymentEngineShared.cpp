@@ -50,7 +50,8 @@ bool DeploymentEngine::ReadIsolatedDescriptor(const std::string& serverKey, std:
   const std::string found = isolated.GetValue(serverKey, "Folder");
   if (found.empty()) return false;
   folder = found;
-  runFromShared = platform::CodePageEqualsNoCase(isolated.GetValue(serverKey, "RunFromSharedFolder"), "Y");
+  runFromShared =
+      platform::CodePageEqualsNoCase(isolated.GetValue(serverKey, "RunFromSharedFolder"), "Y");
   return true;
 }
 
@@ -87,7 +88,8 @@ void DeploymentEngine::DiscoverIfSharedDeployment() {
   const bool isolatedDeployment = settings_.IsolatedDeployment();
   const bool sharedMode = settings_.SharedMode();
   const bool debugClient = settings_.DebugClient();
-  const bool vuvoViziz = platform::CodePageEqualsNoCase(settings_.SetupFileName(), kVuvoVizizSetupFile);
+  const bool vuvoViziz =
+      platform::CodePageEqualsNoCase(settings_.SetupFileName(), kVuvoVizizSetupFile);
   if (!isolatedDeployment || sharedMode || debugClient || (vuvoViziz && !localMode_)) {
     LogInfo(kOperation,
             Format("DeploymentEngine:DiscoverSharedDeployment Discovery of shared deployment "

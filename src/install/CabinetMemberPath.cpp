@@ -30,7 +30,9 @@ bool IsDeviceName(const std::string& component) {
   }
   if (base.size() < 4) return false;
   const std::string prefix = base.substr(0, 3);
-  if (!platform::CodePageEqualsNoCase(prefix, "COM") && !platform::CodePageEqualsNoCase(prefix, "LPT")) return false;
+  if (!platform::CodePageEqualsNoCase(prefix, "COM") &&
+      !platform::CodePageEqualsNoCase(prefix, "LPT"))
+    return false;
   const std::string number = base.substr(3);
   if (number.size() == 1 && number[0] >= '0' && number[0] <= '9') return true;
   // The superscript digits one to three, in the ANSI code page and in UTF-8.

@@ -74,7 +74,8 @@ void RegisterLibrary(const std::string& path, const std::string& extension,
     return;
   }
   const std::string name = FileNamePart(path);
-  if (platform::CodePageEqualsNoCase(extension, ".dll") || platform::CodePageEqualsNoCase(extension, ".ocx"))
+  if (platform::CodePageEqualsNoCase(extension, ".dll") ||
+      platform::CodePageEqualsNoCase(extension, ".ocx"))
     CallRegisterServer(path, name);
   RegisterTypeLibraryOf(path, name, failures);
 }

@@ -183,7 +183,8 @@ bool PostDownloadActions::CabinetWouldOverwriteRecords(const std::string& cabine
     const std::string path = ReplaceAll(member, "/", "\\");
     bool protectedFile = platform::CodePageEqualsNoCase(path, FileNamePart(cabinet));
     if (inDeploymentFolder) {
-      for (const char* record : kLoaderRecords) protectedFile |= platform::CodePageEqualsNoCase(path, record);
+      for (const char* record : kLoaderRecords)
+        protectedFile |= platform::CodePageEqualsNoCase(path, record);
       protectedFile |= platform::CodePageLower(path).rfind(kMergedSetupPrefix, 0) == 0;
     }
     if (protectedFile) {

@@ -143,7 +143,8 @@ HResult LoaderProperties::put_SetupFile(const std::string& value) {
   while (!base.empty() && base.back() == '/') base.pop_back();
   state_.setupFileBaseUrl = base;
   state_.setupFileBaseUrlTrimmed = Trimmed(base);
-  state_.isVuvoVizizSetup = platform::CodePageEqualsNoCase(state_.setupFileName, kVuvoVizizSetup) ? 1 : 0;
+  state_.isVuvoVizizSetup =
+      platform::CodePageEqualsNoCase(state_.setupFileName, kVuvoVizizSetup) ? 1 : 0;
   // The deployment engine names the server by the URL the descriptor comes
   // from.
   engine_.SetServerUrl(state_.setupFileBaseUrlTrimmed);

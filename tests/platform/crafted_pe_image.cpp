@@ -48,7 +48,8 @@ void PutVersionBlock(Image& image, size_t at, uint32_t mostSignificant, uint32_t
   const char key[] = "VS_VERSION_INFO";
   Put16(image, at, kBlockSize);
   Put16(image, at + 2, 52);
-  for (size_t c = 0; c < sizeof key; ++c) Put16(image, at + 6 + 2 * c, static_cast<uint8_t>(key[c]));
+  for (size_t c = 0; c < sizeof key; ++c)
+    Put16(image, at + 6 + 2 * c, static_cast<uint8_t>(key[c]));
   Put32(image, at + 40, 0xFEEF04BD);
   Put32(image, at + 48, mostSignificant);
   Put32(image, at + 52, leastSignificant);
@@ -70,7 +71,8 @@ std::vector<uint8_t> CraftedVersionImage(uint16_t sectionCount, uint32_t entries
   const size_t otherBlock = neutralBlock + 96;
   const size_t treeSize = otherBlock + 96;
 
-  const size_t tree = (kSectionTable + size_t{sections} * kSectionHeaderSize + 0x1FF) & ~size_t{0x1FF};
+  const size_t tree =
+      (kSectionTable + size_t{sections} * kSectionHeaderSize + 0x1FF) & ~size_t{0x1FF};
   Image image(tree + treeSize, 0);
   Put16(image, 0, 0x5A4D);
   Put32(image, 0x3C, 0x40);
