@@ -120,6 +120,16 @@ TEST_F(DeploymentFolderTest, FileWhereTheFolderShouldBeIsNotTakenForIt) {
   EXPECT_EQ(1u, failures_.Entries().size());
 }
 
+TEST_F(DeploymentFolderTest, DeploymentRootOnANetworkShare) {
+  const std::string share = machine_.NetworkShareFolder();
+  if (share.empty()) GTEST_SKIP() << "no network share on this machine";
+  SetDestination(share + "\\Deploy");
+  EXPECT_EQ(share + "\\Deploy\\srv", FolderFor("https://srv.example.com/tk"));
+  EXPECT_TRUE(IsFolder(share + "\\Deploy\\srv"));
+  EXPECT_EQ(share + "\\Deploy\\srv",
+            ReadIni(share + "\\Deploy\\Deployments.ini").GetValue("srv.example.com/tk", "Folder"));
+}
+
 TEST_F(DeploymentFolderTest, IsolatedDeploymentWithoutDestinationLivesInTheWorkingFolder) {
   // The root is then the working folder, whose name part asks for the very
   // folder being worked out.
