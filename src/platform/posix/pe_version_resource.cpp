@@ -1,14 +1,10 @@
 #include "platform/posix/pe_version_resource.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 #include "infra/LittleEndian.h"
-#include "platform/posix/unique_fd.h"
+#include "platform/posix/byte_source.h"
 
 namespace platform::posix {
 namespace {
@@ -49,63 +45,6 @@ uint64_t AlignTo32Bits(uint64_t offset) { return (offset + 3) & ~uint64_t{3}; }
 
 using Bytes = std::vector<uint8_t>;
 
-// Every byte the parser looks at is read through Read, which refuses ranges
-// that are not wholly inside the image. Each table is read in one piece, so
-// the work is bounded by the image's real size, whatever its counts claim.
-class ImageReader {
- public:
-  virtual ~ImageReader() = default;
-  virtual uint64_t Size() const = 0;
-
-  bool Contains(uint64_t offset, uint64_t length) const {
-    return offset <= Size() && length <= Size() - offset;
-  }
-
-  bool Read(uint64_t offset, uint64_t length, Bytes& bytes) const {
-    if (!Contains(offset, length)) return false;
-    bytes.resize(static_cast<size_t>(length));
-    return length == 0 || ReadAt(offset, bytes.data(), bytes.size());
-  }
-
- private:
-  // Called only for ranges inside the image.
-  virtual bool ReadAt(uint64_t offset, void* out, size_t length) const = 0;
-};
-
-class MemoryReader : public ImageReader {
- public:
-  MemoryReader(const uint8_t* data, size_t size) : data_(data), size_(data ? size : 0) {}
-  uint64_t Size() const override { return size_; }
-
- private:
-  bool ReadAt(uint64_t offset, void* out, size_t length) const override {
-    std::memcpy(out, data_ + offset, length);
-    return true;
-  }
-
-  const uint8_t* data_;
-  uint64_t size_;
-};
-
-class FileReader : public ImageReader {
- public:
-  explicit FileReader(const std::string& path) : file_(open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
-    struct stat info;
-    if (file_.Valid() && fstat(file_.Get(), &info) == 0 && S_ISREG(info.st_mode))
-      size_ = static_cast<uint64_t>(info.st_size);
-  }
-  uint64_t Size() const override { return size_; }
-
- private:
-  // A file shortened since it was opened only fails the read.
-  bool ReadAt(uint64_t offset, void* out, size_t length) const override {
-    return ReadExactlyAt(file_.Get(), offset, out, length) == ReadOutcome::Complete;
-  }
-
-  UniqueFd file_;
-  uint64_t size_ = 0;  // stays 0 for anything but a regular file
-};
-
 struct Section {
   uint32_t virtualAddress = 0;
   uint32_t virtualSize = 0;
@@ -115,7 +54,7 @@ struct Section {
 
 class PeImage {
  public:
-  explicit PeImage(const ImageReader& reader) : reader_(reader) {}
+  explicit PeImage(const ByteSource& reader) : reader_(reader) {}
 
   // Headers up to the resource data directory and the section table.
   bool ReadHeaders() {
@@ -209,7 +148,7 @@ class PeImage {
   uint32_t ResourceRva() const { return resourceRva_; }
 
  private:
-  const ImageReader& reader_;
+  const ByteSource& reader_;
   uint32_t resourceRva_ = 0;
   std::vector<Section> sections_;
 };
@@ -321,7 +260,7 @@ bool ParseVersionBlock(const Bytes& block, uint64_t size, FileVersion& version) 
   return true;
 }
 
-bool ParseImage(const ImageReader& reader, FileVersion& version) {
+bool ParseImage(const ByteSource& reader, FileVersion& version) {
   PeImage image(reader);
   if (!image.ReadHeaders()) return false;
 
@@ -355,11 +294,13 @@ bool ParseImage(const ImageReader& reader, FileVersion& version) {
 }  // namespace
 
 bool ParsePeFileVersion(const uint8_t* data, size_t size, FileVersion& version) {
-  return ParseImage(MemoryReader(data, size), version);
+  return ParseImage(MemoryBytes(data, size), version);
 }
 
 bool ReadPeFileVersion(const std::string& hostPath, FileVersion& version) {
-  return ParseImage(FileReader(hostPath), version);
+  FileBytes file;
+  // A file that cannot be opened, or is no regular file, has no version.
+  return file.Open(hostPath) == kErrorSuccess && ParseImage(file, version);
 }
 
 }  // namespace platform::posix
