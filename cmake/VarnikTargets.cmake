@@ -21,3 +21,28 @@ function(varnik_version_resource target description original_name)
   configure_file(${PROJECT_SOURCE_DIR}/cmake/version.rc.in "${rc}" @ONLY)
   target_sources(${target} PRIVATE "${rc}")
 endfunction()
+
+# varnik_cross_fixture(<output dll> <compiler> <source> [<rc> <windres>]):
+# a Windows DLL for the tests of a native build, made with a cross compiler
+# and, given an rc file, its resource. windres preprocesses with the same
+# cross compiler, so nothing depends on which mingw-w64 flavour the plain
+# gcc name points at.
+function(varnik_cross_fixture output compiler source)
+  set(resource_commands "")
+  set(resource "")
+  set(depends ${source})
+  if(ARGC GREATER 4)
+    set(resource ${output}.res.o)
+    set(resource_commands COMMAND ${ARGV4} --preprocessor=${compiler} --preprocessor-arg=-E
+        --preprocessor-arg=-xc-header --preprocessor-arg=-DRC_INVOKED
+        -O coff -i ${ARGV3} -o ${resource})
+    list(APPEND depends ${ARGV3})
+  endif()
+  get_filename_component(name ${output} NAME)
+  add_custom_command(OUTPUT ${output}
+    ${resource_commands}
+    COMMAND ${compiler} -shared -s -O2 -Wall -Wextra -Werror -o ${output} ${source} ${resource}
+    DEPENDS ${depends}
+    COMMENT "Building the test fixture ${name}"
+    VERBATIM)
+endfunction()

@@ -8,10 +8,12 @@
 
 namespace platform {
 
-// SearchPathA(folder, name): found gets the full path. An empty folder means
-// the system's search order. kErrorFileNotFound when there is no such file.
-// posix: with an empty folder the machine's system folder and then its
-// Windows folder are searched.
+// SearchPathA(folder, name) with a buffer of 260 characters: found gets the
+// full path. An empty folder means the system's search order; a name with
+// a folder of its own is only checked. kErrorFileNotFound when there is no
+// such file, kErrorFilenameExcedRange when the answer would not fit.
+// posix: with an empty folder the machine's system folder, its Windows
+// folder and then the current folder are searched.
 Win32Error SearchForFile(const std::string& folder, const std::string& name, std::string& found);
 
 // GetShortPathNameA, asking for the length first. False when the path does

@@ -52,6 +52,14 @@ Win32Error DeletePath(const std::string& path);
 // or junction), which is removed as a link without touching its target.
 Win32Error RemoveFolder(const std::string& path);
 
+// CopyFileA(source, target, FALSE): the target is replaced when it exists.
+Win32Error CopyFileReplacing(const std::string& source, const std::string& target);
+
+// CreateFileA for reading with shared reading, an existing file only
+// (OPEN_EXISTING), closed again at once: true when that succeeds. A folder
+// cannot be opened this way.
+bool CanOpenForReading(const std::string& path);
+
 // FindFirstFileA / FindNextFileA over "folder\mask" ("*" and "?" wildcards,
 // matched without regard to case; a final ".*" also matches names without
 // an extension, so "*.*" matches every name). Entries come in the order the

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Win32Codes.h"
+
 namespace platform {
 
 // The fields of OSVERSIONINFOEXA that the loader looks at.
@@ -17,11 +19,13 @@ struct OsVersion {
   uint32_t servicePackMajor = 0;
   uint32_t servicePackMinor = 0;
   uint32_t productType = 0;  // VER_NT_WORKSTATION is 1
+  uint32_t suiteMask = 0;    // VER_SUITE_* bits
   std::string servicePack;   // szCSDVersion
 };
 
 constexpr uint32_t kPlatformWin32Nt = 2;
 constexpr uint32_t kProductWorkstation = 1;
+constexpr uint32_t kProductServer = 3;
 
 bool ReadOsVersion(OsVersion& version);
 
@@ -37,6 +41,13 @@ enum class ShellFolder { LocalAppData = 0x1C, CommonAppData = 0x23 };
 bool QueryShellFolder(ShellFolder which, std::string& folder);
 
 bool IsUserAdministrator();
+
+// The elevation type of the process token (TokenElevationType): 1 default,
+// 2 full, 3 limited (a filtered administrator token). kErrorSuccess, or the
+// error of OpenProcessToken / GetTokenInformation. posix: "elevation_type"
+// of machine.ini's [user], 1 when not given.
+constexpr uint32_t kTokenElevationTypeLimited = 3;
+Win32Error QueryProcessElevationType(uint32_t& type);
 
 using Guid = std::array<uint8_t, 16>;
 // In the byte order of a Windows GUID structure (Data1..Data3 little-endian).

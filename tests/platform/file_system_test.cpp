@@ -4,8 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "links.h"
+#include "platform/FileNames.h"
 #include "platform/FileSystem.h"
 #include "platform/FileTimes.h"
+#include "platform/SystemFacts.h"
+#include "platform/TextCompare.h"
 #include "test_files.h"
 #include "test_machine.h"
 
@@ -157,6 +161,74 @@ TEST_F(FileSystemTest, NetworkSharesWorkWithAndWithoutThePrefix) {
   EXPECT_EQ((std::vector<std::string>{"deep"}), NamesIn(prefixed + "\\made"));
   EXPECT_EQ(platform::kErrorSuccess, platform::DeletePath(deep + "\\file.txt"));
   EXPECT_EQ(platform::kErrorFileNotFound, platform::DeletePath(share + "\\made\\deep\\file.txt"));
+}
+
+TEST_F(FileSystemTest, FolderRemovalCopyAndOpening) {
+  const std::string folder = machine_.ScratchFolder();
+  ASSERT_EQ(platform::kErrorSuccess, platform::CreateDirectoryWithParents(folder + "\\full\\sub"));
+  ASSERT_TRUE(WriteTestFile(folder + "\\full\\file.txt", "one"));
+  EXPECT_EQ(platform::kErrorDirNotEmpty, platform::RemoveFolder(folder + "\\full"));
+  EXPECT_EQ(platform::kErrorDirectory, platform::RemoveFolder(folder + "\\full\\file.txt"));
+  EXPECT_EQ(platform::kErrorFileNotFound, platform::RemoveFolder(folder + "\\gone"));
+  EXPECT_EQ(platform::kErrorSuccess, platform::RemoveFolder(folder + "\\full\\sub"));
+  EXPECT_FALSE(PathExists(folder + "\\full\\sub"));
+
+  ASSERT_TRUE(WriteTestFile(folder + "\\copy.txt", "old and longer"));
+  EXPECT_EQ(platform::kErrorSuccess,
+            platform::CopyFileReplacing(folder + "\\full\\file.txt", folder + "\\copy.txt"));
+  EXPECT_EQ("one", ReadTestFile(folder + "\\copy.txt"));
+  EXPECT_EQ(platform::kErrorFileNotFound,
+            platform::CopyFileReplacing(folder + "\\gone.txt", folder + "\\copy.txt"));
+
+  EXPECT_TRUE(platform::CanOpenForReading(folder + "\\copy.txt"));
+  EXPECT_FALSE(platform::CanOpenForReading(folder + "\\full"));
+  EXPECT_FALSE(platform::CanOpenForReading(folder + "\\gone.txt"));
+}
+
+TEST_F(FileSystemTest, SearchFindsSystemFilesAndChecksNamedPaths) {
+  std::string system;
+  ASSERT_TRUE(platform::QuerySystemFolder(system));
+  const std::string name = "varnik-search-" + std::to_string(platform::CurrentProcessId()) + ".dll";
+  ASSERT_TRUE(WriteTestFile(system + "\\" + name, "x"));
+  std::string found;
+  EXPECT_EQ(platform::kErrorSuccess, platform::SearchForFile("", name, found));
+  EXPECT_TRUE(platform::OrdinalEqualsNoCase(system + "\\" + name, found)) << found;
+  platform::DeletePath(system + "\\" + name);
+  EXPECT_EQ(platform::kErrorFileNotFound, platform::SearchForFile("", name, found));
+
+  const std::string named = machine_.ScratchFolder() + "\\named.txt";
+  ASSERT_TRUE(WriteTestFile(named, "x"));
+  EXPECT_EQ(platform::kErrorSuccess, platform::SearchForFile("", named, found));
+  EXPECT_EQ(named, found);
+  // The answer must fit 260 characters.
+  const std::string deep = machine_.ScratchFolder() + "\\" + std::string(200, 'd');
+  ASSERT_EQ(platform::kErrorSuccess, platform::CreateDirectoryWithParents("\\\\?\\" + deep));
+  ASSERT_TRUE(WriteTestFile("\\\\?\\" + deep + "\\" + std::string(70, 'f'), "x"));
+  EXPECT_NE(platform::kErrorSuccess,
+            platform::SearchForFile("", deep + "\\" + std::string(70, 'f'), found));
+}
+
+// A link is reported, deleted and removed as itself; its target stays.
+TEST_F(FileSystemTest, LinksAreNeverLookedThrough) {
+  const std::string folder = machine_.ScratchFolder();
+  ASSERT_EQ(platform::kErrorSuccess, platform::CreateDirectoryWithParents(folder + "\\target"));
+  ASSERT_TRUE(WriteTestFile(folder + "\\target\\kept.txt", "kept"));
+  if (!MakeFolderLink(folder + "\\link", folder + "\\target"))
+    GTEST_SKIP() << "this system makes neither symbolic links nor junctions";
+
+  uint32_t attributes = 0;
+  ASSERT_TRUE(platform::ReadPathAttributes(folder + "\\link", attributes));
+  EXPECT_EQ(platform::kFileAttributeReparsePoint | platform::kFileAttributeDirectory,
+            attributes & (platform::kFileAttributeReparsePoint | platform::kFileAttributeDirectory));
+  std::vector<platform::FoundEntry> entries;
+  ASSERT_EQ(platform::kErrorSuccess, platform::FindEntries(folder + "\\li*", entries));
+  ASSERT_EQ(1u, entries.size());
+  EXPECT_TRUE(entries[0].attributes & platform::kFileAttributeReparsePoint);
+
+  EXPECT_EQ(platform::kErrorAccessDenied, platform::DeletePath(folder + "\\link"));
+  EXPECT_EQ(platform::kErrorSuccess, platform::RemoveFolder(folder + "\\link"));
+  EXPECT_FALSE(PathExists(folder + "\\link"));
+  EXPECT_EQ("kept", ReadTestFile(folder + "\\target\\kept.txt"));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "infra/LittleEndian.h"
 #include "infra/StringHelpers.h"
 #include "infra/SystemInfo.h"
+#include "platform/FileVersion.h"
 #include "test_files.h"
 #include "test_machine.h"
 
@@ -22,6 +23,29 @@ std::string FixturePath(const char* name) {
 
 TEST(FileVersionTest, ReadsTheFileVersionNotTheProductVersion) {
   EXPECT_EQ("1.2.3.4", GetFileVersionString(FixturePath(VARNIK_FIXTURE_VERSIONED)));
+}
+
+TEST(FileVersionTest, TextsAndTranslationsByPathWithoutRegardToCase) {
+  platform::VersionResource resource;
+  ASSERT_EQ(platform::VersionResource::Status::Loaded,
+            resource.Load(FixturePath(VARNIK_FIXTURE_VERSIONED)));
+  std::vector<platform::VersionTranslation> translations;
+  ASSERT_TRUE(resource.QueryTranslations(translations));
+  ASSERT_EQ(1u, translations.size());
+  EXPECT_EQ(0x409, translations[0].language);
+  EXPECT_EQ(1200, translations[0].codePage);
+  std::string text;
+  EXPECT_TRUE(resource.QueryText("\\StringFileInfo\\040904B0\\FileVersion", text));
+  EXPECT_EQ("1.2.3.4", text);
+  EXPECT_TRUE(resource.QueryText("\\stringfileinfo\\040904b0\\PRODUCTVERSION", text));
+  EXPECT_EQ("9.8.7.6", text);
+  EXPECT_FALSE(resource.QueryText("\\StringFileInfo\\040704E4\\FileVersion", text));
+  EXPECT_FALSE(resource.QueryText("\\StringFileInfo\\040904B0\\Comments", text));
+
+  EXPECT_EQ(platform::VersionResource::Status::NoResource,
+            resource.Load(FixturePath(VARNIK_FIXTURE_UNVERSIONED)));
+  EXPECT_FALSE(resource.QueryTranslations(translations));
+  EXPECT_FALSE(resource.QueryText("\\StringFileInfo\\040904B0\\FileVersion", text));
 }
 
 TEST(FileVersionTest, LoaderVersionIsTheProjectVersion) {

@@ -3,7 +3,7 @@
 #include "links.h"
 #include "platform/FileSystem.h"
 #include "platform/FileTimes.h"
-#include "session/RecursiveDirDelete.h"
+#include "infra/RecursiveDirDelete.h"
 #include "session_fixture.h"
 #include "test_files.h"
 

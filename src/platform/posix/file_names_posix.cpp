@@ -1,8 +1,10 @@
 #include <fcntl.h>
+#include <limits.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <vector>
 
 #include "infra/StringHelpers.h"
 #include "platform/FileNames.h"
@@ -13,6 +15,11 @@
 namespace platform {
 namespace {
 
+// A drive, server or root path, or a host path: SearchPathA looks at it alone.
+bool IsPathWithFolder(const std::string& name) {
+  return (name.size() >= 2 && name[1] == ':') || name[0] == '\\' || name[0] == '/';
+}
+
 bool IsFile(const std::string& path) {
   uint32_t attributes = 0;
   return ReadPathAttributes(path, attributes) && !(attributes & kFileAttributeDirectory);
@@ -21,20 +28,28 @@ bool IsFile(const std::string& path) {
 }  // namespace
 
 Win32Error SearchForFile(const std::string& folder, const std::string& name, std::string& found) {
-  std::string folders[2];
-  size_t count = 0;
-  if (!folder.empty()) {
-    folders[count++] = folder;
+  // The answer has to fit SearchPathA's buffer of MAX_PATH characters.
+  constexpr size_t kMaxPath = 260;
+  if (name.empty()) return kErrorInvalidParameter;
+  std::vector<std::string> candidates;
+  if (IsPathWithFolder(name)) {
+    candidates.push_back(name);  // only checked, as SearchPathA does
+  } else if (!folder.empty()) {
+    candidates.push_back(JoinPath(folder, name));
   } else {
-    if (QuerySystemFolder(folders[count])) ++count;
-    if (QueryWindowsFolder(folders[count])) ++count;
+    // The standard order, as far as this machine has it: system folder,
+    // Windows folder, current folder.
+    std::string system, windows;
+    if (QuerySystemFolder(system)) candidates.push_back(JoinPath(system, name));
+    if (QueryWindowsFolder(windows)) candidates.push_back(JoinPath(windows, name));
+    char current[PATH_MAX];
+    if (getcwd(current, sizeof current)) candidates.push_back(std::string(current) + "/" + name);
   }
-  for (size_t i = 0; i < count; ++i) {
-    const std::string candidate = JoinPath(folders[i], name);
-    if (IsFile(candidate)) {
-      found = candidate;
-      return kErrorSuccess;
-    }
+  for (const std::string& candidate : candidates) {
+    if (!IsFile(candidate)) continue;
+    if (candidate.size() >= kMaxPath) return kErrorFilenameExcedRange;
+    found = candidate;
+    return kErrorSuccess;
   }
   return kErrorFileNotFound;
 }

@@ -1,4 +1,5 @@
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include "platform/TextCompare.h"
 #include "platform/posix/file_errors.h"
 #include "platform/posix/machine_root.h"
+#include "platform/posix/unique_fd.h"
 
 namespace platform {
 namespace {
@@ -90,6 +92,8 @@ bool HostAttributes(const std::string& host, uint32_t& attributes) {
   return true;
 }
 
+// What Windows reports for a path that names nothing: the file is missing
+// when its folder exists, else the path.
 }  // namespace
 
 std::string ToNativePath(const std::string& path) { return posix::HostPath(path); }
@@ -192,6 +196,51 @@ FILE* OpenStdioFile(const std::string& path, const char* mode) {
     return nullptr;
   }
   return std::fopen(host.c_str(), mode);
+}
+
+Win32Error CopyFileReplacing(const std::string& source, const std::string& target) {
+  std::string sourceHost;
+  std::string targetHost;
+  if (!posix::MapWindowsPath(source, sourceHost) || !posix::MapWindowsPath(target, targetHost))
+    return kErrorInvalidName;
+  const posix::UniqueFd in(open(sourceHost.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!in.Valid()) return posix::FileErrorForPath(errno, sourceHost);
+  struct stat info;
+  if (fstat(in.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return kErrorAccessDenied;
+  posix::UniqueFd out(
+      open(targetHost.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, info.st_mode & 0777));
+  if (!out.Valid()) return posix::FileErrorForPath(errno, targetHost);
+  Win32Error result = kErrorSuccess;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t got = read(in.Get(), buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      result = posix::FileErrorFromErrno(errno);
+      break;
+    }
+    if (got == 0) break;
+    for (ssize_t written = 0; written < got;) {
+      const ssize_t put = write(out.Get(), buffer + written, static_cast<size_t>(got - written));
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0) {
+        result = put < 0 ? posix::FileErrorFromErrno(errno) : kErrorAccessDenied;
+        break;
+      }
+      written += put;
+    }
+    if (result != kErrorSuccess) break;
+  }
+  if (!out.Close() && result == kErrorSuccess) result = posix::FileErrorFromErrno(errno);
+  return result;
+}
+
+bool CanOpenForReading(const std::string& path) {
+  std::string host;
+  if (path.empty() || !posix::MapWindowsPath(path, host)) return false;
+  const posix::UniqueFd file(open(host.c_str(), O_RDONLY | O_CLOEXEC));
+  struct stat info;
+  return file.Valid() && fstat(file.Get(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
 }  // namespace platform

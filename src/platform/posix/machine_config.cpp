@@ -6,7 +6,6 @@
 #include <string_view>
 
 #include "platform/TextCompare.h"
-
 #include "platform/posix/machine_root.h"
 
 namespace platform::posix {
@@ -35,10 +34,19 @@ bool IsPlainFolderName(const std::string& name) {
   return true;
 }
 
-void SetNumber(const std::string& value, uint32_t& field) {
+void SetNumber(const std::string& value, uint32_t& field, int base = 10) {
   char* end = nullptr;
-  unsigned long number = std::strtoul(value.c_str(), &end, 10);
+  unsigned long number = std::strtoul(value.c_str(), &end, base);
   if (!value.empty() && end && *end == '\0') field = static_cast<uint32_t>(number);
+}
+
+void AddZone(const std::string& host, const std::string& value, MachineConfig& config) {
+  uint32_t zone = 0;
+  char* end = nullptr;
+  const unsigned long number = std::strtoul(value.c_str(), &end, 10);
+  if (host.empty() || value.empty() || !end || *end != '\0' || number > 4) return;
+  zone = static_cast<uint32_t>(number);
+  config.zones.emplace_back(host, zone);
 }
 
 }  // namespace
@@ -70,10 +78,14 @@ MachineConfig LoadMachineConfig() {
     else if (is("os", "service_pack_major")) SetNumber(value, config.servicePackMajor);
     else if (is("os", "service_pack_minor")) SetNumber(value, config.servicePackMinor);
     else if (is("os", "service_pack")) config.servicePack = value;
+    else if (is("os", "suite_mask")) SetNumber(value, config.suiteMask, 0);
     else if (is("user", "name") && IsPlainFolderName(value)) config.userName = value;
     else if (is("user", "administrator"))
       config.userIsAdministrator = OrdinalEqualsNoCase(value, "true") || value == "1" ||
                                    OrdinalEqualsNoCase(value, "yes");
+    else if (is("user", "elevation_type")) SetNumber(value, config.elevationType);
+    else if (is("browser", "ie_protected_mode")) config.ieProtectedMode = value;
+    else if (OrdinalEqualsNoCase(section, "zones")) AddZone(name, value, config);
   }
   return config;
 }

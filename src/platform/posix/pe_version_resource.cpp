@@ -260,7 +260,8 @@ bool ParseVersionBlock(const Bytes& block, uint64_t size, FileVersion& version) 
   return true;
 }
 
-bool ParseImage(const ByteSource& reader, FileVersion& version) {
+// Where the version resource's data lies in the file; all of it is there.
+bool LocateVersionResource(const ByteSource& reader, uint64_t& offset, uint32_t& size) {
   PeImage image(reader);
   if (!image.ReadHeaders()) return false;
 
@@ -269,29 +270,41 @@ bool ParseImage(const ByteSource& reader, FileVersion& version) {
   uint32_t languages = 0;
   uint32_t dataEntry = 0;
   uint32_t dataRva = 0;
-  uint32_t dataSize = 0;
-  if (!tree.FindSubdirectory(0, kRtVersion, types) ||
-      !tree.FindSubdirectory(types, kVsVersionInfoName, languages) ||
-      !tree.ChooseLanguage(languages, dataEntry) || !tree.Data(dataEntry, dataRva, dataSize))
-    return false;
+  uint64_t available = 0;
+  return tree.FindSubdirectory(0, kRtVersion, types) &&
+         tree.FindSubdirectory(types, kVsVersionInfoName, languages) &&
+         tree.ChooseLanguage(languages, dataEntry) && tree.Data(dataEntry, dataRva, size) &&
+         image.Extent(dataRva, size, offset, available);
+}
 
-  // The whole resource must be in the file; only its start is read.
+bool ParseImage(const ByteSource& reader, FileVersion& version) {
+  uint64_t offset = 0;
+  uint32_t size = 0;
+  // Only the start of the block, up to the fixed part, is read.
   const uint64_t needed = AlignTo32Bits(kVersionBlockHeaderSize + kVersionKeyBytes) +
                           kFixedFileInfoSize;
-  uint64_t offset = 0;
-  uint64_t available = 0;
   Bytes block;
-  if (!image.Extent(dataRva, dataSize, offset, available) ||
-      !reader.Read(offset, std::min<uint64_t>(dataSize, needed), block))
+  if (!LocateVersionResource(reader, offset, size) ||
+      !reader.Read(offset, std::min<uint64_t>(size, needed), block))
     return false;
-
   FileVersion found;
-  if (!ParseVersionBlock(block, dataSize, found)) return false;
+  if (!ParseVersionBlock(block, size, found)) return false;
   version = found;
   return true;
 }
 
 }  // namespace
+
+bool ReadPeVersionBlock(const std::string& hostPath, std::vector<uint8_t>& block) {
+  FileBytes file;
+  uint64_t offset = 0;
+  uint32_t size = 0;
+  FileVersion ignored;
+  // Only a block whose fixed part reads back sound is handed out, so the
+  // texts are never read from a resource the version reader refuses.
+  return file.Open(hostPath) == kErrorSuccess && LocateVersionResource(file, offset, size) &&
+         file.Read(offset, uint64_t{size}, block) && ParseVersionBlock(block, size, ignored);
+}
 
 bool ParsePeFileVersion(const uint8_t* data, size_t size, FileVersion& version) {
   return ParseImage(MemoryBytes(data, size), version);

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/FileVersion.h"
 
@@ -21,5 +22,9 @@ bool ParsePeFileVersion(const uint8_t* data, size_t size, FileVersion& version);
 // An image on the host file system; only the few structures on the way to
 // the version are read, not the whole file.
 bool ReadPeFileVersion(const std::string& hostPath, FileVersion& version);
+
+// The whole VS_VERSIONINFO block as GetFileVersionInfoA hands it out (the
+// resource data, not converted); false when the file has no sound one.
+bool ReadPeVersionBlock(const std::string& hostPath, std::vector<uint8_t>& block);
 
 }  // namespace platform::posix

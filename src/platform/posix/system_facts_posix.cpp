@@ -19,6 +19,7 @@ bool ReadOsVersion(OsVersion& version) {
   version.build = config.osBuild;
   version.platformId = config.osPlatform;
   version.productType = config.productType;
+  version.suiteMask = config.suiteMask;
   version.servicePackMajor = config.servicePackMajor;
   version.servicePackMinor = config.servicePackMinor;
   version.servicePack = config.servicePack;
@@ -57,6 +58,11 @@ bool QueryShellFolder(ShellFolder which, std::string& folder) {
 }
 
 bool IsUserAdministrator() { return posix::LoadMachineConfig().userIsAdministrator; }
+
+Win32Error QueryProcessElevationType(uint32_t& type) {
+  type = posix::LoadMachineConfig().elevationType;
+  return kErrorSuccess;
+}
 
 bool CreateNewGuid(Guid& guid) {
   std::random_device source;

@@ -70,4 +70,17 @@ FILE* OpenStdioFile(const std::string& path, const char* mode) {
   return _wfopen(win32::SystemPath(path).c_str(), wideMode.c_str());
 }
 
+Win32Error CopyFileReplacing(const std::string& source, const std::string& target) {
+  return CopyFileA(source.c_str(), target.c_str(), FALSE) ? kErrorSuccess
+                                                          : static_cast<Win32Error>(GetLastError());
+}
+
+bool CanOpenForReading(const std::string& path) {
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return true;
+}
+
 }  // namespace platform

@@ -39,6 +39,7 @@ bool ReadOsVersion(OsVersion& version) {
   version.servicePackMajor = info.wServicePackMajor;
   version.servicePackMinor = info.wServicePackMinor;
   version.productType = info.wProductType;
+  version.suiteMask = info.wSuiteMask;
   char servicePack[128] = {};
   WideCharToMultiByte(CP_ACP, 0, info.szCSDVersion, -1, servicePack, sizeof(servicePack), nullptr,
                       nullptr);
@@ -60,6 +61,20 @@ bool QueryShellFolder(ShellFolder which, std::string& folder) {
 }
 
 bool IsUserAdministrator() { return IsUserAnAdmin() != FALSE; }
+
+Win32Error QueryProcessElevationType(uint32_t& type) {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+    return static_cast<Win32Error>(GetLastError());
+  TOKEN_ELEVATION_TYPE elevation = TokenElevationTypeDefault;
+  DWORD size = 0;
+  const BOOL read = GetTokenInformation(token, TokenElevationType, &elevation, sizeof(elevation),
+                                        &size);
+  const Win32Error error = read ? kErrorSuccess : static_cast<Win32Error>(GetLastError());
+  CloseHandle(token);
+  if (read) type = static_cast<uint32_t>(elevation);
+  return error;
+}
 
 bool CreateNewGuid(Guid& guid) {
   GUID value;

@@ -1,4 +1,4 @@
-#include "session/RecursiveDirDelete.h"
+#include "infra/RecursiveDirDelete.h"
 
 #include <exception>
 #include <vector>
