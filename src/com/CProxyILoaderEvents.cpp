@@ -30,8 +30,17 @@ HRESULT OutOfMemory(const char* operation) {
 }  // namespace
 
 CProxyILoaderEvents::CProxyILoaderEvents(IUnknown* owner,
-                                         NVarnik::EventArguments::BstrAllocator allocate)
-    : NVarnik::ConnectionPoint(owner, DIID_ILoaderEvents), allocate_(allocate) {}
+                                         NVarnik::EventArguments::BstrAllocator allocate,
+                                         LogLines logLines)
+    : NVarnik::ConnectionPoint(owner, DIID_ILoaderEvents),
+      allocate_(allocate),
+      logLines_(logLines) {}
+
+void CProxyILoaderEvents::Log(const char* level, const char* operation,
+                              const std::string& message) const {
+  if (logLines_ == LogLines::Written)
+    SimpleLogger::GetInstance()->Write(level, Location(operation), message);
+}
 
 HRESULT CProxyILoaderEvents::Fire_OnReady() {
   return FireThenCloseLog("Fire_OnReady", "Firing OnReady event...", kOnReady);
@@ -39,7 +48,7 @@ HRESULT CProxyILoaderEvents::Fire_OnReady() {
 
 HRESULT CProxyILoaderEvents::Fire_OnUIActive() {
   return NVarnik::Guarded(Location("Fire_OnUIActive"), [this] {
-    SimpleLogger::GetInstance()->Info(Location("Fire_OnUIActive"), "Firing OnUIActive event...");
+    Log("INFO", "Fire_OnUIActive", "Firing OnUIActive event...");
     NVarnik::EventArguments none(allocate_);
     return Fire(kOnUIActive, none);
   });
@@ -66,16 +75,14 @@ HRESULT CProxyILoaderEvents::Fire_OnFileDownloadProgress(int percentage) {
 
 HRESULT CProxyILoaderEvents::Fire_OnError(const std::string& message) {
   return NVarnik::Guarded(Location("Fire_OnError"), [&] {
-    SimpleLogger::GetInstance()->Warning(Location("Fire_OnError"),
-                                         Format("Fire_OnError(message='%s')", message.c_str()));
+    Log("WARNING", "Fire_OnError", Format("Fire_OnError(message='%s')", message.c_str()));
     return FireWithText("Fire_OnError", kOnError, message);
   });
 }
 
 HRESULT CProxyILoaderEvents::Fire_OnFailure(const std::string& message) {
   return NVarnik::Guarded(Location("Fire_OnFailure"), [&] {
-    SimpleLogger::GetInstance()->Warning(Location("Fire_OnFailure"),
-                                         Format("Fire_OnFailure(message=%s)", message.c_str()));
+    Log("WARNING", "Fire_OnFailure", Format("Fire_OnFailure(message=%s)", message.c_str()));
     return FireWithText("Fire_OnFailure", kOnFailure, message);
   });
 }
@@ -104,11 +111,11 @@ HRESULT CProxyILoaderEvents::FireWithText(const char* operation, DISPID id,
 HRESULT CProxyILoaderEvents::FireThenCloseLog(const char* operation, const char* message,
                                               DISPID id) {
   return NVarnik::Guarded(Location(operation), [=] {
-    SimpleLogger::GetInstance()->Info(Location(operation), message);
+    Log("INFO", operation, message);
     NVarnik::EventArguments none(allocate_);
     Fire(id, none);
     // What follows the event starts a new stretch of the log file.
-    SimpleLogger::GetInstance()->CloseFile();
+    if (logLines_ == LogLines::Written) SimpleLogger::GetInstance()->CloseFile();
     return S_OK;
   });
 }

@@ -4,6 +4,10 @@
 // answer, except Fire_OnSlo, which returns the last sink's answer, and
 // E_OUTOFMEMORY when a text argument cannot be allocated: then no sink is
 // called.
+//
+// Behind the session's LoaderEvents (the control) the session has already
+// written the log lines and closes the log file itself, so the point then
+// only marshals the arguments and calls the sinks.
 #pragma once
 
 #include <string>
@@ -13,8 +17,11 @@
 
 class CProxyILoaderEvents : public NVarnik::ConnectionPoint {
  public:
+  enum class LogLines { Written, WrittenByCaller };
+
   explicit CProxyILoaderEvents(IUnknown* owner,
-                               NVarnik::EventArguments::BstrAllocator allocate = &NVarnik::BstrFromAnsi);
+                               NVarnik::EventArguments::BstrAllocator allocate = &NVarnik::BstrFromAnsi,
+                               LogLines logLines = LogLines::Written);
 
   HRESULT Fire_OnReady();
   HRESULT Fire_OnUIActive();
@@ -28,6 +35,8 @@ class CProxyILoaderEvents : public NVarnik::ConnectionPoint {
  private:
   HRESULT FireWithText(const char* operation, DISPID id, const std::string& text);
   HRESULT FireThenCloseLog(const char* operation, const char* message, DISPID id);
+  void Log(const char* level, const char* operation, const std::string& message) const;
 
   NVarnik::EventArguments::BstrAllocator allocate_;
+  LogLines logLines_;
 };

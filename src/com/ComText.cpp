@@ -23,6 +23,11 @@ std::string ToAnsi(const wchar_t* text, size_t length, BOOL* unmappable) {
 
 std::string AnsiFromBstr(BSTR text) { return ToAnsi(text, SysStringLen(text), nullptr); }
 
+std::string AnsiUpToZero(BSTR text) {
+  const UINT length = SysStringLen(text);
+  return ToAnsi(text, text ? wcsnlen(text, length) : 0, nullptr);
+}
+
 bool AnsiFromWideExactly(const std::wstring& text, std::string& narrow) {
   narrow.clear();
   if (text.empty()) return true;
@@ -41,6 +46,13 @@ BSTR BstrFromAnsi(const std::string& text) {
   const platform::WideString wide = platform::ToWideString(text);
   return SysAllocStringLen(reinterpret_cast<const OLECHAR*>(wide.data()),
                            static_cast<UINT>(wide.size()));
+}
+
+HRESULT BstrForGetter(const std::string& text, BSTR* result) {
+  *result = nullptr;
+  if (text.empty()) return S_OK;
+  *result = BstrFromAnsi(text);
+  return *result ? S_OK : E_OUTOFMEMORY;
 }
 
 }  // namespace NVarnik

@@ -2,14 +2,16 @@
 
 #include "com/ModuleClasses.h"
 #include "infra/SimpleLogger.h"
+#include "platform/BrowserHost.h"
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   if (reason == DLL_PROCESS_ATTACH) {
     DisableThreadLibraryCalls(instance);
   } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
     // Unloaded by FreeLibrary (at process exit nothing needs freeing): the
-    // kept class objects, the type library and the logger must not outlive
-    // their module.
+    // kept class objects, the type library, the logger and the keyboard
+    // hook a control installed must not outlive their module.
+    platform::RemoveKeyboardHook();
     NVarnik::ReleaseModuleObjects();
     SimpleLogger::ReleaseInstance();
   }

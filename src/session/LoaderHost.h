@@ -15,6 +15,9 @@ class LoaderHost {
   // IOleInPlaceObject::SetObjectRects of the control itself, with the rectangle
   // as both the position and the clip rectangle.
   virtual void SetObjectRects(const platform::WindowRect& rect) = 0;
+  // Connects to the hosting page's window events, so the control leaves its
+  // site when the page unloads. False when the container offers no page.
+  virtual bool SubscribeToPageUnload() { return false; }
 };
 
 class NoContainer : public LoaderHost {

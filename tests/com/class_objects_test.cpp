@@ -11,17 +11,18 @@ namespace {
 
 const CLSID kUnknownClass = {0x0badc0de, 0x1234, 0x4321, {1, 2, 3, 4, 5, 6, 7, 8}};
 
-TEST(ClassObjectsTest, OnlyTheHelperHasAClassObjectForNow) {
+TEST(ClassObjectsTest, BothClassesHaveClassObjectsAndNoOtherClassDoes) {
   LoadedVarnik varnik;
   ASSERT_TRUE(varnik.IsLoaded());
   void* object = reinterpret_cast<void*>(1);
   EXPECT_EQ(varnik.GetClassObject(kUnknownClass, IID_IClassFactory, &object),
             CLASS_E_CLASSNOTAVAILABLE);
   EXPECT_EQ(object, nullptr);
-  object = reinterpret_cast<void*>(1);
-  EXPECT_EQ(varnik.GetClassObject(CLSID_Loader, IID_IClassFactory, &object),
-            CLASS_E_CLASSNOTAVAILABLE);
-  EXPECT_EQ(object, nullptr);
+  IClassFactory* loaderFactory = nullptr;
+  ASSERT_EQ(varnik.GetClassObject(CLSID_Loader, IID_IClassFactory,
+                                  reinterpret_cast<void**>(&loaderFactory)),
+            S_OK);
+  loaderFactory->Release();
   object = reinterpret_cast<void*>(1);
   EXPECT_EQ(varnik.GetClassObject(CLSID_DeploymentHelper, IID_IDispatch, &object), E_NOINTERFACE);
   EXPECT_EQ(object, nullptr);

@@ -20,6 +20,7 @@
 #include "com/ConnectionPointContainer.h"
 #include "com/varnik_h.h"
 #include "debug_output_capture.h"
+#include "recording_sink.h"
 
 namespace {
 
@@ -40,71 +41,8 @@ class EventSource : public NVarnik::ConnectionPointContainer<EventSource> {
   CProxyILoaderEvents events;
 };
 
-struct Call {
-  std::string sink;
-  DISPID dispid;
-  std::vector<std::string> arguments;  // in the event's own order
-};
-
-// A sink with a reference count of its own, so a test can see when it goes.
-class Sink : public IDispatch {
- public:
-  Sink(std::string name, std::vector<Call>& calls) : name_(std::move(name)), calls_(calls) {}
-
-  std::function<HRESULT()> onCall = [] { return S_OK; };
-  bool* destroyed = nullptr;
-
-  STDMETHODIMP QueryInterface(REFIID iid, void** result) override {
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
-        IsEqualIID(iid, DIID_ILoaderEvents)) {
-      *result = static_cast<IDispatch*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *result = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-  STDMETHODIMP_(ULONG) Release() override {
-    const ULONG left = --references_;
-    if (left == 0) {
-      if (destroyed) *destroyed = true;
-      delete this;
-    }
-    return left;
-  }
-  STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params,
-                      VARIANT* result, EXCEPINFO* exception, UINT* argumentError) override {
-    EXPECT_TRUE(IsEqualIID(iid, IID_NULL));
-    EXPECT_EQ(flags, DISPATCH_METHOD);
-    EXPECT_EQ(params->cNamedArgs, 0u);
-    EXPECT_EQ(result, nullptr);
-    EXPECT_EQ(exception, nullptr);
-    EXPECT_EQ(argumentError, nullptr);
-    Call call{name_, id, {}};
-    for (UINT i = params->cArgs; i-- > 0;) {
-      const VARIANTARG& argument = params->rgvarg[i];
-      if (argument.vt == VT_I4) {
-        call.arguments.push_back("i4:" + std::to_string(argument.lVal));
-      } else if (argument.vt == VT_BSTR) {
-        call.arguments.push_back("bstr:" + NVarnik::AnsiFromBstr(argument.bstrVal));
-      } else {
-        call.arguments.push_back("vt:" + std::to_string(argument.vt));
-      }
-    }
-    calls_.push_back(call);
-    return onCall();
-  }
-
- private:
-  virtual ~Sink() = default;
-  std::string name_;
-  std::vector<Call>& calls_;
-  ULONG references_ = 1;
-};
+using Call = EventCall;
+using Sink = RecordingSink;
 
 class ConnectionPointTest : public ::testing::Test {
  protected:

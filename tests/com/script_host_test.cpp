@@ -45,9 +45,68 @@ check(refusal(function () { helper.DestroyActivationContext(); }) ==
 var versioned = new ActiveXObject("Varnik.DeploymentHelper.1");
 versioned.DeploymentFolder = folder + "\\missing";
 check(refusal(function () { versioned.CreateActivationContext(); }).indexOf("CreateActCtxA failed") == 0, 13);
+WScript.Quit(100);
+)";
 
-// The control is registered, but its class object is not there yet.
-check(refusal(function () { new ActiveXObject("ZEL-Platform-Loader16.00"); }) != "", 14);
+// Sets and reads every property of the control as a page's script does.
+const char kLoaderScript[] = R"(
+function check(condition, code) {
+  if (!condition) {
+    WScript.Echo("check " + code + " failed");
+    WScript.Quit(code);
+  }
+}
+function fails(call) {
+  try { call(); } catch (e) { return true; }
+  return false;
+}
+
+var loader = new ActiveXObject("ZEL-Platform-Loader16.00");
+var texts = ["SetupFile", "SetupExtFile", "DomainName", "DomainPassword", "PluginExtFiles",
+             "AdditionalParams", "DownloadContentFlavor", "ZELServerVersion"];
+for (var i = 0; i < texts.length; ++i) {
+  check(loader[texts[i]] === "", 20 + i);
+  loader[texts[i]] = "value " + i;
+  check(loader[texts[i]] === "value " + i, 30 + i);
+}
+var flags = ["BrowserUI", "InstallationOnly", "IsolatedDeployment", "SkipPreReqCheck",
+             "MsiDeployment", "UseZELServerVersion"];
+for (var i = 0; i < flags.length; ++i) {
+  check(loader[flags[i]] === false, 40 + i);
+  loader[flags[i]] = true;
+  check(loader[flags[i]] === true, 50 + i);
+}
+loader.TkRootURL = "http://zel.intranet/zel//";
+check(loader.TkRootURL === "http://zel.intranet/zel/", 60);
+check(loader.ProgColor === "9306141" && loader.ProgBkColor === "16777215", 61);
+loader.ProgColor = "#FF";
+loader.ProgBkColor = "65280";
+check(loader.ProgColor === "255" && loader.ProgBkColor === "65280", 62);
+loader.CustomPreReqPageUrl = "HTTPS://help.intranet/";
+loader.CustomPreReqPageUrl = "ftp://help.intranet/";
+check(loader.CustomPreReqPageUrl === "HTTPS://help.intranet/", 63);
+loader.CustomPreReqPageUrl = "no_url";
+check(loader.CustomPreReqPageUrl === "no_url", 64);
+
+// Set only.
+loader.AuthUser = "user";
+loader.AuthPassword = "password";
+loader.AuthProxyUser = "proxy user";
+loader.AuthProxyPassword = "proxy password";
+loader.AuthProxyURL = "http://proxy.intranet";
+loader.AuthProxyPort = 8080;
+loader.AuthReserved = "PAGE";
+loader.StartByDorivizu = true;
+check(fails(function () { return loader.AuthUser; }), 70);
+check(fails(function () { return loader.AuthProxyPort; }), 71);
+
+// Not implemented, and not known before start-up.
+check(fails(function () { loader.TestTypeFile = "types.xml"; }), 80);
+check(fails(function () { return loader.TestTypeFile; }), 81);
+check(fails(function () { loader.CustomTestTypesFiles = "types.xml"; }), 82);
+check(fails(function () { return loader.CustomTestTypesFiles; }), 83);
+check(fails(function () { return loader.DeploymentLocation; }), 84);
+check(fails(function () { loader.DeploymentLocation = "C:\elsewhere"; }), 85);
 WScript.Quit(100);
 )";
 
@@ -72,6 +131,12 @@ TEST_F(ScriptHostTest, AJScriptDrivesTheHelperAndReadsItsRefusals) {
   ASSERT_TRUE(WriteTestFile(script, kScript));
   EXPECT_EQ(RunAndWait("cscript.exe //nologo \"" + script + "\" \"" + folder + "\""),
             kScriptPassed);
+}
+
+TEST_F(ScriptHostTest, AJScriptSetsAndReadsEveryPropertyOfTheControl) {
+  const std::string script = machine_.ScratchFolder() + "\\loader.js";
+  ASSERT_TRUE(WriteTestFile(script, kLoaderScript));
+  EXPECT_EQ(RunAndWait("cscript.exe //nologo \"" + script + "\""), kScriptPassed);
 }
 
 }  // namespace
