@@ -1,23 +1,17 @@
 // varnik-loader: the command-line host of the loader.
+#include <CLI/CLI.hpp>
+
 #include <cstdio>
-#include <cstring>
+#include <memory>
 #include <string>
 
+#include "cli/DeployCommand.h"
 #include "infra/SimpleLogger.h"
 #include "infra/SystemInfo.h"
 #include "install/CCabinetExtractor.h"
 #include "platform/SystemFacts.h"
 
 namespace {
-
-void PrintUsage() {
-  std::printf(
-      "usage: varnik-loader <command>\n"
-      "  --version   print the loader's version\n"
-      "  machine     print the machine facts the loader sees\n"
-      "  extract <cabinet> <folder>\n"
-      "              unpack every member of a cabinet into a folder\n");
-}
 
 void PrintFolder(const char* label, bool found, const std::string& folder) {
   std::printf("%-22s %s\n", label, found ? folder.c_str() : "(unavailable)");
@@ -74,18 +68,41 @@ int ExtractCabinet(const std::string& cabinet, const std::string& folder) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  CLI::App app("varnik-loader: the command-line host of the loader", "varnik-loader");
+  bool version = false;
+  app.add_flag("--version", version, "print the loader's version");
+  CLI::App* machine = app.add_subcommand("machine", "print the machine facts the loader sees");
+  std::string cabinet, folder;
+  CLI::App* extract = app.add_subcommand("extract", "unpack every member of a cabinet into a folder");
+  extract->add_option("cabinet", cabinet, "the cabinet file")->required();
+  extract->add_option("folder", folder, "where its members go")->required();
+  DeployArguments deployArguments;
+  CLI::App* deploy = AddDeployCommand(app, deployArguments);
+  app.require_subcommand(0, 1);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& help) {
+    return app.exit(help);
+  } catch (const CLI::ParseError& error) {
+    app.exit(error);
+    return 2;
+  }
+
   int status = 2;
-  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-    const std::string version = GetLoaderVersion();
-    std::printf("varnik-loader %s\n", version.empty() ? "UNKNOWN_VERSION" : version.c_str());
+  if (version) {
+    const std::string text = GetLoaderVersion();
+    std::printf("varnik-loader %s\n", text.empty() ? "UNKNOWN_VERSION" : text.c_str());
     status = 0;
-  } else if (argc == 2 && std::strcmp(argv[1], "machine") == 0) {
+  } else if (machine->parsed()) {
     SimpleLogger::GetInstance()->Info("varnik-loader", "Reporting machine facts");
     status = PrintMachineFacts();
-  } else if (argc == 4 && std::strcmp(argv[1], "extract") == 0) {
-    status = ExtractCabinet(argv[2], argv[3]);
+  } else if (extract->parsed()) {
+    status = ExtractCabinet(cabinet, folder);
+  } else if (deploy->parsed()) {
+    return RunDeployCommand(deployArguments);
   } else {
-    PrintUsage();
+    std::fputs(app.help().c_str(), stderr);
   }
   SimpleLogger::ReleaseInstance();
   return status;

@@ -72,6 +72,27 @@ bool CLoader::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam,
   }
 }
 
+void CLoader::ReportFailure(const std::string& text) {
+  progress_.ReportFailure(text);
+  EndSession(SessionOutcome::FailureShown);
+}
+
+void CLoader::EndSession(SessionOutcome outcome, const std::string& reason) {
+  if (ended_) return;
+  ended_ = true;
+  if (endSink_) endSink_->OnSessionEnded(outcome, reason);
+}
+
+const char* SessionOutcomeName(SessionOutcome outcome) {
+  switch (outcome) {
+    case SessionOutcome::Ready: return "ready";
+    case SessionOutcome::ClientStarted: return "client-started";
+    case SessionOutcome::FailureShown: return "failure";
+    case SessionOutcome::Stopped: return "stopped";
+  }
+  return "stopped";
+}
+
 void CLoader::TraceError(const std::string& file, const std::string& description) {
   failures_.TraceError(file, description);
 }

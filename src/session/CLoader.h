@@ -21,6 +21,7 @@
 #include "session/LoaderMessages.h"
 #include "session/LoaderProperties.h"
 #include "session/ProgressView.h"
+#include "session/SessionEnd.h"
 #include "session/SessionSettings.h"
 #include "session/SessionState.h"
 
@@ -58,7 +59,14 @@ class CLoader : public FailureTrace {
 
   // FailureTrace: records a failure into the failure report.
   void TraceError(const std::string& file, const std::string& description) override;
-  void ReportFailure(const std::string& text) { progress_.ReportFailure(text); }
+  // Shows the failure; the session has then ended.
+  void ReportFailure(const std::string& text);
+
+  // A host that waits for the end of the session (null: none). The stages
+  // call EndSession when nothing more will happen; only the first call
+  // reaches the sink.
+  void SetEndSink(SessionEndSink* sink) { endSink_ = sink; }
+  void EndSession(SessionOutcome outcome, const std::string& reason = std::string());
 
   SessionState& State() { return state_; }
   LoaderProperties& Properties() { return properties_; }
@@ -86,4 +94,6 @@ class CLoader : public FailureTrace {
   ProgressView progress_;
   LoaderProperties properties_;
   std::unique_ptr<platform::ControlWindow> window_;
+  SessionEndSink* endSink_ = nullptr;
+  bool ended_ = false;
 };

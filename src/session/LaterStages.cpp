@@ -1,36 +1,31 @@
 // The stages that follow start-up's first step: the start-up checks, the
 // download driver, completion, the launch of the client and teardown. They
 // are not part of this session yet; until they are, each says so in one log
-// line and does nothing else, so a session stops after OnHostStart.
+// line and ends the session as stopped, so a host waiting for the end does
+// not wait for ever. Teardown only logs: the session has ended by then.
 #include "infra/SimpleLogger.h"
 #include "session/CLoader.h"
 
 namespace {
 
-void NotBuilt(const char* location) {
-  SimpleLogger::GetInstance()->Warning(location, "This stage is not part of this build; stopped.");
+constexpr char kNotBuilt[] = "This stage is not part of this build; stopped.";
+
+void NotBuilt(const char* location) { SimpleLogger::GetInstance()->Warning(location, kNotBuilt); }
+
+intptr_t StopNotBuilt(CLoader& loader, const char* location) {
+  NotBuilt(location);
+  loader.EndSession(SessionOutcome::Stopped, std::string(location) + ": " + kNotBuilt);
+  return 0;
 }
 
 }  // namespace
 
-intptr_t CLoader::OnStartSetup() {
-  NotBuilt("CLoader::OnStartSetup");
-  return 0;
-}
+intptr_t CLoader::OnStartSetup() { return StopNotBuilt(*this, "CLoader::OnStartSetup"); }
 
-intptr_t CLoader::OnStartDownload() {
-  NotBuilt("CLoader::OnStartDownload");
-  return 0;
-}
+intptr_t CLoader::OnStartDownload() { return StopNotBuilt(*this, "CLoader::OnStartDownload"); }
 
-intptr_t CLoader::OnTimer() {
-  NotBuilt("CLoader::OnTimer");
-  return 0;
-}
+intptr_t CLoader::OnTimer() { return StopNotBuilt(*this, "CLoader::OnTimer"); }
 
-intptr_t CLoader::OnHostMainUI() {
-  NotBuilt("CLoader::OnHostMainUI");
-  return 0;
-}
+intptr_t CLoader::OnHostMainUI() { return StopNotBuilt(*this, "CLoader::OnHostMainUI"); }
 
 void CLoader::OnDestroy() { NotBuilt("CLoader::OnDestroy"); }

@@ -169,9 +169,9 @@ void ProgressView::ShowProgressStep(int32_t position, int32_t count,
 }
 
 void ProgressView::ReportFileProgress(int32_t position, uint64_t progress, uint64_t progressMax) {
-  if (position < 0 || static_cast<size_t>(position) >= state_.fileProgressWindows.size() ||
-      progressMax == 0)
-    return;
+  if (position < 0 || static_cast<size_t>(position) >= state_.fileProgressWindows.size()) return;
+  if (meter_) meter_->OnTransferBytes(position, progress, progressMax);
+  if (progressMax == 0) return;
   const int32_t percentage = Percentage(progress, progressMax);
   const WindowHandle bar = state_.fileProgressWindows[static_cast<size_t>(position)];
   if (bar) SetBarPosition(bar, percentage);

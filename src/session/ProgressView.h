@@ -20,6 +20,15 @@ struct ProgressGeometry {
   static ProgressGeometry For(int32_t width, int32_t height, int32_t rowHeight);
 };
 
+// The byte counts behind a file's progress, for hosts that show more than
+// the percentage (bytes, rate, time left). expected is 0 when the size is
+// not known.
+class TransferMeter {
+ public:
+  virtual ~TransferMeter() = default;
+  virtual void OnTransferBytes(int32_t position, uint64_t received, uint64_t expected) = 0;
+};
+
 class ProgressView {
  public:
   ProgressView(SessionState& state, LoaderEvents& events) : state_(state), events_(events) {}
@@ -36,8 +45,10 @@ class ProgressView {
   // The overall progress when the record at position (of count) starts.
   void ShowProgressStep(int32_t position, int32_t count, const std::string& description);
   // A transfer's progress report: the record's bar and OnFileDownloadProgress,
-  // when the position is valid and the expected size known.
+  // when the position is valid and the expected size known. The meter hears
+  // of every report for a valid position, before the event.
   void ReportFileProgress(int32_t position, uint64_t progress, uint64_t progressMax);
+  void SetTransferMeter(TransferMeter* meter) { meter_ = meter; }
 
   // The WM_SIZE handler: every row back in its place, the client window
   // fitted to the control.
@@ -61,4 +72,5 @@ class ProgressView {
 
   SessionState& state_;
   LoaderEvents& events_;
+  TransferMeter* meter_ = nullptr;
 };

@@ -129,11 +129,27 @@ TEST_F(ProgressViewTest, StepsRaiseProgressAndMoveTheOverallBar) {
       journal_);
 }
 
+// Records the byte counts next to the events, in one journal.
+class JournalMeter : public TransferMeter {
+ public:
+  explicit JournalMeter(std::vector<std::string>& journal) : journal_(journal) {}
+  void OnTransferBytes(int32_t position, uint64_t received, uint64_t expected) override {
+    journal_.push_back(Format("bytes(%d,%llu,%llu)", position,
+                              static_cast<unsigned long long>(received),
+                              static_cast<unsigned long long>(expected)));
+  }
+
+ private:
+  std::vector<std::string>& journal_;
+};
+
 TEST_F(ProgressViewTest, FileProgressIsAPercentageOfKnownSizesOnly) {
   CreateControl(400, 200);
   Add("Download a in progress ...");
   const WindowHandle bar = State().fileProgressWindows[0];
   ProgressView& view = loader_->Progress();
+  JournalMeter meter(journal_);
+  view.SetTransferMeter(&meter);
   view.ReportFileProgress(0, 512, 2048);
   EXPECT_EQ(25, Ask(bar, platform::kPbmGetPos));
   view.ReportFileProgress(0, uint64_t{3} << 60, uint64_t{1} << 62);  // no overflow
@@ -142,9 +158,14 @@ TEST_F(ProgressViewTest, FileProgressIsAPercentageOfKnownSizesOnly) {
   view.ReportFileProgress(1, 10, 20);  // no such record
   view.ReportFileProgress(-1, 10, 20);
   view.ReportFileProgress(0, 30, 20);  // more than announced
-  EXPECT_EQ((std::vector<std::string>{"OnFileDownloadProgress(25)", "OnFileDownloadProgress(75)",
-                                      "OnFileDownloadProgress(100)"}),
+  // The meter hears every report of a valid record, an unknown size too,
+  // before the event.
+  EXPECT_EQ((std::vector<std::string>{
+                "bytes(0,512,2048)", "OnFileDownloadProgress(25)",
+                "bytes(0,3458764513820540928,4611686018427387904)", "OnFileDownloadProgress(75)",
+                "bytes(0,10,0)", "bytes(0,30,20)", "OnFileDownloadProgress(100)"}),
             journal_);
+  view.SetTransferMeter(nullptr);
 }
 
 TEST_F(ProgressViewTest, ARegisteredClientWindowFitsTheControlToTheTopLevelWindow) {
