@@ -63,21 +63,21 @@ std::vector<PropertyEntry> BuildCatalogue() {
   // The defaults of the script-only properties are those of a new session.
   const SessionState fresh;
   entries.push_back({"AuthUser", ValueKind::Text, "user name for the server's authentication",
-                     fresh.authUser, nullptr});
+                     fresh.network.authUser, nullptr});
   entries.push_back({"AuthPassword", ValueKind::Text,
                      "password for the server's authentication (never logged)",
-                     fresh.authPassword, nullptr});
+                     fresh.network.authPassword, nullptr});
   entries.push_back({"AuthProxyUser", ValueKind::Text, "user name for the proxy",
-                     fresh.authProxyUser, nullptr});
+                     fresh.network.authProxyUser, nullptr});
   entries.push_back({"AuthProxyPassword", ValueKind::Text, "password for the proxy (never logged)",
-                     fresh.authProxyPassword, nullptr});
-  entries.push_back({"AuthProxyURL", ValueKind::Text, "URL of the proxy", fresh.authProxyUrl,
+                     fresh.network.authProxyPassword, nullptr});
+  entries.push_back({"AuthProxyURL", ValueKind::Text, "URL of the proxy", fresh.network.authProxyUrl,
                      nullptr});
   entries.push_back({"AuthProxyPort", ValueKind::Port, "port of the proxy",
-                     std::to_string(fresh.authProxyPort), nullptr});
+                     std::to_string(fresh.network.authProxyPort), nullptr});
   entries.push_back({"AuthReserved", ValueKind::Text,
                      "where the network configuration comes from, or the page's client type",
-                     fresh.authReserved, nullptr});
+                     fresh.network.authReserved, nullptr});
   return entries;
 }
 

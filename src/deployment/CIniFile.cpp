@@ -105,12 +105,12 @@ void CIniFile::CommitSection(const std::string& name, KeyTable& keys) {
   sections_.FindOrCreate(name) = std::move(keys);
 }
 
-bool CIniFile::Save(const std::string& path) const {
+bool CIniFile::Save(const std::string& path, platform::SaveDurability durability) const {
   // Written whole beside the file and then put in its place: a reader never
   // sees half a file, and a failed save leaves the old one.
   std::ostringstream out(std::ios::binary);
   WriteTo(out);
-  return platform::WriteFileAtomically(path, out.str()) == platform::kErrorSuccess;
+  return platform::WriteFileAtomically(path, out.str(), durability) == platform::kErrorSuccess;
 }
 
 void CIniFile::WriteTo(std::ostream& out) const {

@@ -13,6 +13,7 @@
 
 #include "deployment/IniNames.h"
 #include "deployment/SectionTable.h"
+#include "platform/AtomicFileWrite.h"
 
 class CIniFile {
  public:
@@ -30,8 +31,11 @@ class CIniFile {
   // Writes the whole content into a new file beside path, which then
   // replaces the file at path: readers see the old content or the new, never
   // part of it. False (and the old file untouched) when the file cannot be
-  // created, fully written or replaced.
-  bool Save(const std::string& path) const;
+  // created, fully written or replaced. Unflushed skips waiting for the
+  // disk (see AtomicFileWrite.h): for a file saved over and over whose loss
+  // costs only work.
+  bool Save(const std::string& path,
+            platform::SaveDurability durability = platform::SaveDurability::Flushed) const;
   // Lines end in CR LF whatever the stream's mode: give it a binary stream.
   void WriteTo(std::ostream& out) const;
 

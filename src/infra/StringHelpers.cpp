@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/TextCompare.h"
+
 std::string Format(const char* format, ...) {
   va_list arguments;
   va_start(arguments, format);
@@ -75,4 +77,28 @@ std::string ReplaceAll(std::string text, const std::string& search,
 std::u16string ReplaceAll(std::u16string text, const std::u16string& search,
                           const std::u16string& replacement) {
   return ReplaceEvery(std::move(text), search, replacement);
+}
+
+bool MatchesWildcard(const std::string& text, const std::string& pattern) {
+  // Iterative match with one backtrack point per "*".
+  size_t t = 0, p = 0;
+  size_t starPattern = std::string::npos, starText = 0;
+  while (t < text.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      starPattern = ++p;
+      starText = t;
+    } else if (p < pattern.size() &&
+               (pattern[p] == '?' ||
+                platform::OrdinalEqualsNoCase({&pattern[p], 1}, {&text[t], 1}))) {
+      ++p;
+      ++t;
+    } else if (starPattern != std::string::npos) {
+      p = starPattern;
+      t = ++starText;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
 }

@@ -35,3 +35,8 @@ std::u16string ReplaceAll(std::u16string text, const std::u16string& search,
                           const std::u16string& replacement);
 
 // Texts compared without regard to case: platform/TextCompare.h.
+
+// True when text matches pattern, where "*" stands for any run of characters
+// and "?" for any one; letters compare with ordinal folding
+// (platform/TextCompare.h), as file and host names do.
+bool MatchesWildcard(const std::string& text, const std::string& pattern);

@@ -83,4 +83,20 @@ using UniqueStdioFile = std::unique_ptr<FILE, StdioFileCloser>;
 // ones do (win32/system_path_win.h).
 FILE* OpenStdioFile(const std::string& path, const char* mode);
 
+// fopen for a file only its owner may read: posix creates it with mode
+// 0600 (and takes that mode from an older file of the name); win32 opens it
+// as fopen does, the user's own folders already being private.
+FILE* OpenPrivateStdioFile(const std::string& path, const char* mode);
+
+// Puts the file at source in place of target in one step, so that target
+// holds the old file or the new one at every moment; on success source is
+// gone. The file gets what a new file at target would get. win32: a moved
+// file keeps the permissions of the folder it came from, so source is
+// copied beside target (CopyFileA) and the copy renamed over it (MoveFileExA
+// with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH). posix: source is
+// renamed over target, or copied beside it first when the two lie on
+// different file systems. A target in use (win32), or one that cannot be
+// replaced, gives the error that stopped it and is left as it was.
+Win32Error PlaceFileReplacing(const std::string& source, const std::string& target);
+
 }  // namespace platform

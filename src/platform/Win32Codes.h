@@ -17,6 +17,7 @@ constexpr Win32Error kErrorAccessDenied = 5;
 constexpr Win32Error kErrorInvalidHandle = 6;
 constexpr Win32Error kErrorNotEnoughMemory = 8;
 constexpr Win32Error kErrorInvalidData = 13;
+constexpr Win32Error kErrorNotSameDevice = 17;
 constexpr Win32Error kErrorSharingViolation = 32;
 constexpr Win32Error kErrorLockViolation = 33;
 constexpr Win32Error kErrorHandleEof = 38;

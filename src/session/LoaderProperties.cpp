@@ -249,27 +249,27 @@ HResult LoaderProperties::get_DeploymentLocation(std::string* value) {
 }
 
 HResult LoaderProperties::put_AuthUser(const std::string& value) {
-  return PutText("AuthUser", value, state_.authUser);
+  return PutText("AuthUser", value, state_.network.authUser);
 }
 HResult LoaderProperties::put_AuthPassword(const std::string& value) {
-  return PutSecret("AuthPassword", value, state_.authPassword);
+  return PutSecret("AuthPassword", value, state_.network.authPassword);
 }
 HResult LoaderProperties::put_AuthProxyUser(const std::string& value) {
-  return PutText("AuthProxyUser", value, state_.authProxyUser);
+  return PutText("AuthProxyUser", value, state_.network.authProxyUser);
 }
 HResult LoaderProperties::put_AuthProxyPassword(const std::string& value) {
-  return PutSecret("AuthProxyPassword", value, state_.authProxyPassword);
+  return PutSecret("AuthProxyPassword", value, state_.network.authProxyPassword);
 }
 HResult LoaderProperties::put_AuthProxyURL(const std::string& value) {
-  return PutText("AuthProxyURL", value, state_.authProxyUrl);
+  return PutText("AuthProxyURL", value, state_.network.authProxyUrl);
 }
 HResult LoaderProperties::put_AuthProxyPort(int32_t value) {
   LogSet("AuthProxyPort", Format("%d", value));
-  state_.authProxyPort = value;
+  state_.network.authProxyPort = value;
   return kSOk;
 }
 HResult LoaderProperties::put_AuthReserved(const std::string& value) {
-  return PutText("AuthReserved", value, state_.authReserved);
+  return PutText("AuthReserved", value, state_.network.authReserved);
 }
 
 HResult LoaderProperties::put_SkipPreReqCheck(VariantBool value) {

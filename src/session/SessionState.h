@@ -13,6 +13,7 @@
 #include "deployment/CIniFile.h"
 #include "platform/WindowSystem.h"
 #include "session/CDataStructure.h"
+#include "transfer/NetworkProperties.h"
 
 // A COM VARIANT_BOOL: 0 is false, anything else (the page sends -1) true;
 // kept as given.
@@ -37,10 +38,8 @@ struct SessionState {
   std::string additionalParams;
   std::string domainName, domainPassword;
   std::string downloadContentFlavor;
-  std::string authUser, authPassword, authProxyUser, authProxyPassword, authProxyUrl;
-  int32_t authProxyPort = 0;
-  // The network configuration's origin or the page's client type.
-  std::string authReserved = "NOT_SET";
+  // The authentication properties, which are the network configuration.
+  NetworkProperties network;
   std::string customPreReqPageUrl;
   std::string zelServerVersion;
   VariantBool browserUi = 0;

@@ -104,9 +104,9 @@ TEST_F(PropertyFileTest, AssignmentsReachTheSettersInOrderAndTheExtentSizesTheCo
   EXPECT_EQ("http://h/root/", state.tkRootUrl);  // the later one; one "/" removed
   EXPECT_EQ(-1, state.browserUi);                // a number becomes VARIANT_TRUE
   EXPECT_EQ(255u, state.progColor);
-  EXPECT_EQ(8080, state.authProxyPort);
-  EXPECT_EQ("secret", state.authPassword);
-  EXPECT_EQ("CLIENT", state.authReserved);
+  EXPECT_EQ(8080, state.network.authProxyPort);
+  EXPECT_EQ("secret", state.network.authPassword);
+  EXPECT_EQ("CLIENT", state.network.authReserved);
   EXPECT_EQ(400, size.width);
   EXPECT_EQ(96, size.height);
 

@@ -10,10 +10,10 @@
 #include "debug_output_capture.h"
 #include "infra/SimpleLogger.h"
 #include "infra/StringHelpers.h"
+#include "platform/SystemFacts.h"
 #include "infra/SystemInfo.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
-#include "platform/SystemFacts.h"
 #include "scratch_registry_key.h"
 #include "test_files.h"
 #include "test_machine.h"
@@ -71,9 +71,11 @@ class SimpleLoggerTest : public MachineTest {
     WriteSetting(RegistryRoot::CurrentUser, "PATH", logFolder_);
   }
 
+  // This process's log files only: under Wine every test binary that runs
+  // meanwhile shares the registry, so it may log into the folder too.
   std::vector<platform::FoundEntry> LogFiles() const {
     std::vector<platform::FoundEntry> entries;
-    platform::FindEntries(logFolder_ + "\\*", entries);
+    platform::FindEntries(logFolder_ + "\\loader_" + std::to_string(platform::CurrentProcessId()) + "_*", entries);
     return entries;
   }
 

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Makes a throw-away code-signing PKI in OUT (openssl only): a test root CA
-# the tests trust (ca.pem), one nobody trusts (untrusted-ca.pem), and the
-# certificates below, all for one key (signer.key).
+# Makes a throw-away PKI in OUT (openssl only): a test root CA the tests
+# trust (ca.pem), one nobody trusts (untrusted-ca.pem), and the code-signing
+# and TLS certificates below, all for one key (signer.key). client.p12 holds
+# the client certificate with that key (no password); client.serial its
+# serial number in hexadecimal. The PKCS #12 file uses SHA-1 and 3DES, which
+# every Windows certificate import reads.
 set -euo pipefail
 out=${1:?usage: make-test-pki.sh OUT}
 mkdir -p "$out"
@@ -46,6 +49,11 @@ leaf() {
   leaf server_usage serverAuth
   leaf time_stamping "critical, timeStamping"
   leaf self_signed codeSigning
+  leaf tls_server serverAuth
+  echo 'subjectAltName = IP:127.0.0.1, DNS:localhost'
+  leaf tls_wrong_name serverAuth
+  echo 'subjectAltName = DNS:wrong-name.invalid'
+  leaf tls_client clientAuth
 } >> openssl.cnf
 
 new_key() { openssl genpkey -algorithm RSA -pkeyopt rsa_keygen_bits:2048 -out "$1" 2>/dev/null; }
@@ -92,6 +100,15 @@ issue untrusted-ca untrusted-leaf "Nordak Labs" code_signing -days 365
 issue ca tsa "Varnik Test TSA" time_stamping -startdate 20190101000000Z -enddate 20360101000000Z
 issue untrusted-ca untrusted-tsa "Varnik Test TSA" time_stamping -startdate 20190101000000Z -enddate 20360101000000Z
 cat untrusted-leaf.pem untrusted-ca.pem > untrusted-chain.pem
+# TLS: the servers of the sample platform and the client they may ask for.
+issue ca tls-server "127.0.0.1" tls_server -days 365
+issue ca tls-wrong-name "wrong-name.invalid" tls_wrong_name -days 365
+issue ca tls-expired "127.0.0.1" tls_server -startdate 20200101000000Z -enddate 20210101000000Z
+issue untrusted-ca tls-untrusted "127.0.0.1" tls_server -days 365
+issue ca tls-client "Varnik Test Client" tls_client -days 365
+openssl pkcs12 -export -in tls-client.pem -inkey signer.key -certfile ca.pem -name "Varnik Test Client" \
+  -keypbe PBE-SHA1-3DES -certpbe PBE-SHA1-3DES -macalg sha1 -passout pass: -out client.p12
+openssl x509 -in tls-client.pem -noout -serial | sed 's/^serial=//' > client.serial
 
 (cd ca.db && openssl ca -config ../openssl.cnf -cert ../ca.pem -keyfile ../ca.key \
   -revoke ../revoked.pem -crl_reason keyCompromise 2>/dev/null &&

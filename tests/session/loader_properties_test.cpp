@@ -60,8 +60,8 @@ TEST_F(LoaderPropertiesTest, TextSettersStoreAndLogAnyTextAsGiven) {
     EXPECT_EQ(kAwkward, value);
     EXPECT_EQ(kEPointer, (Properties().*property.get)(nullptr));
   }
-  EXPECT_EQ(kAwkward, State().authReserved);
-  EXPECT_EQ(kAwkward, State().authProxyUrl);
+  EXPECT_EQ(kAwkward, State().network.authReserved);
+  EXPECT_EQ(kAwkward, State().network.authProxyUrl);
   // The key of a text without "/" is the whole text with "=" made "_".
   EXPECT_EQ(std::string::npos, State().setupFileName.find('='));
   EXPECT_EQ(kAwkward.size(), State().setupFileName.size());
@@ -78,8 +78,8 @@ TEST_F(LoaderPropertiesTest, PasswordsNeverReachTheLog) {
   std::string value;
   EXPECT_EQ(kSOk, Properties().get_DomainPassword(&value));
   EXPECT_EQ(secret, value);
-  EXPECT_EQ(secret, State().authPassword);
-  EXPECT_EQ(secret, State().authProxyPassword);
+  EXPECT_EQ(secret, State().network.authPassword);
+  EXPECT_EQ(secret, State().network.authProxyPassword);
 }
 
 TEST_F(LoaderPropertiesTest, FlagsAreStoredAsGivenAndLoggedAsTrueOrFalse) {
@@ -106,7 +106,7 @@ TEST_F(LoaderPropertiesTest, FlagsAreStoredAsGivenAndLoggedAsTrueOrFalse) {
 
   EXPECT_EQ(kSOk, Properties().put_AuthProxyPort(-8080));
   EXPECT_TRUE(LoggedSet("AuthProxyPort", "-8080"));
-  EXPECT_EQ(-8080, State().authProxyPort);
+  EXPECT_EQ(-8080, State().network.authProxyPort);
   const size_t before = debug_.Lines().size();
   EXPECT_EQ(kSOk, Properties().put_StartByDorivizu(-1));  // no effect, no log line
   EXPECT_EQ(before, debug_.Lines().size());

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "test_machine.h"
+#include "trusted_root.h"
 
 // Path of a fixture file ("signed.exe", "pki/ca.pem") as this target's
 // programs open it; fails the test when the fixtures are missing (run the
@@ -28,17 +29,10 @@ std::string LogLine(const std::string& level, const std::string& location,
 std::string LogPrefix(const std::string& level, const std::string& location,
                       const std::string& messageStart);
 
-// Makes the test CA a trusted root while the object lives. posix: its PEM
-// goes into the machine root's certificates folder (with the test CA's CRL
-// when withCrl). win32: it is added to the machine's Root store and removed
-// afterwards; CRLs are not published there.
-class TrustedTestRoot {
+// The fixtures' test CA as a trusted root (with its CRL when withCrl, on
+// posix).
+class TrustedTestRoot : public TrustedRoot {
  public:
-  explicit TrustedTestRoot(bool withCrl = false);
-  ~TrustedTestRoot();
-  TrustedTestRoot(const TrustedTestRoot&) = delete;
-  TrustedTestRoot& operator=(const TrustedTestRoot&) = delete;
-
- private:
-  std::vector<unsigned char> encoded_;
+  explicit TrustedTestRoot(bool withCrl = false)
+      : TrustedRoot(FixturePath("pki/ca.pem"), withCrl ? FixturePath("pki/crl.pem") : std::string()) {}
 };

@@ -38,7 +38,8 @@ Win32Error CreateNewFileBeside(const std::string& target, std::string& name, pos
 
 }  // namespace
 
-Win32Error WriteFileAtomically(const std::string& path, const std::string& bytes) {
+Win32Error WriteFileAtomically(const std::string& path, const std::string& bytes,
+                               SaveDurability durability) {
   std::string target;
   if (!posix::MapWindowsPath(path, target)) return kErrorInvalidName;
   struct stat existing;
@@ -56,7 +57,8 @@ Win32Error WriteFileAtomically(const std::string& path, const std::string& bytes
     error = posix::FileErrorFromErrno(errno);
   if (!error) error = WriteAll(fd.Get(), bytes);
   // On disk before the rename, so a crash leaves the old content or the new.
-  if (!error && fsync(fd.Get()) != 0) error = posix::FileErrorFromErrno(errno);
+  if (!error && durability == SaveDurability::Flushed && fsync(fd.Get()) != 0)
+    error = posix::FileErrorFromErrno(errno);
   if (!fd.Close() && !error) error = posix::FileErrorFromErrno(errno);
   if (!error && rename(temporary.c_str(), target.c_str()) != 0)
     error = posix::FileErrorFromErrno(errno);

@@ -3,11 +3,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
+#include "infra/StringHelpers.h"
 #include "platform/FileSystem.h"
 #include "platform/TextCompare.h"
 #include "platform/posix/file_errors.h"
@@ -42,36 +45,14 @@ std::string LastComponent(const std::string& hostPath) {
   return slash == std::string::npos ? hostPath : hostPath.substr(slash + 1);
 }
 
-bool MatchesWildcards(const char* name, const char* mask) {
-  // Iterative wildcard match with one backtrack point per "*".
-  const char* starMask = nullptr;
-  const char* starName = nullptr;
-  while (*name) {
-    if (*mask == '*') {
-      starMask = ++mask;
-      starName = name;
-    } else if (*mask == '?' || OrdinalEqualsNoCase({mask, 1}, {name, 1})) {
-      ++mask;
-      ++name;
-    } else if (starMask) {
-      mask = starMask;
-      name = ++starName;
-    } else {
-      return false;
-    }
-  }
-  while (*mask == '*') ++mask;
-  return *mask == '\0';
-}
-
 // FindFirstFile's reading of a mask: a final ".*" also matches the end of a
 // name that has no extension, so "*.*" matches every name and "setup.*"
 // matches "setup".
 bool MatchesMask(const std::string& name, const std::string& mask) {
-  if (MatchesWildcards(name.c_str(), mask.c_str())) return true;
+  if (MatchesWildcard(name, mask)) return true;
   const bool extensionWildcard = mask.size() >= 2 && mask.compare(mask.size() - 2, 2, ".*") == 0;
   return extensionWildcard && name.find('.') == std::string::npos &&
-         MatchesWildcards(name.c_str(), mask.substr(0, mask.size() - 2).c_str());
+         MatchesWildcard(name, mask.substr(0, mask.size() - 2));
 }
 
 // The attributes of the entry at a host path, as Windows reports a link:
@@ -196,6 +177,54 @@ FILE* OpenStdioFile(const std::string& path, const char* mode) {
     return nullptr;
   }
   return std::fopen(host.c_str(), mode);
+}
+
+FILE* OpenPrivateStdioFile(const std::string& path, const char* mode) {
+  std::string host;
+  if (!posix::MapWindowsPath(path, host)) {
+    errno = EINVAL;
+    return nullptr;
+  }
+  int flags = O_CREAT | O_CLOEXEC | O_NOFOLLOW;
+  switch (mode[0]) {
+    case 'w': flags |= O_TRUNC; break;
+    case 'a': flags |= O_APPEND; break;
+    default: return std::fopen(host.c_str(), mode);  // reading creates nothing
+  }
+  flags |= std::strchr(mode, '+') ? O_RDWR : O_WRONLY;
+  posix::UniqueFd descriptor(open(host.c_str(), flags, 0600));
+  if (!descriptor.Valid()) return nullptr;
+  // An older file keeps its mode through open(); it is made private too.
+  FILE* file = fchmod(descriptor.Get(), 0600) == 0 ? fdopen(descriptor.Get(), mode) : nullptr;
+  if (file) descriptor.Release();  // the stream owns it now
+  return file;
+}
+
+Win32Error PlaceFileReplacing(const std::string& source, const std::string& target) {
+  std::string from;
+  std::string to;
+  if (!posix::MapWindowsPath(source, from) || !posix::MapWindowsPath(target, to))
+    return kErrorInvalidName;
+  struct stat info;
+  // rename() would put a file in place of an empty folder; Windows refuses.
+  if (stat(to.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return kErrorAccessDenied;
+  if (rename(from.c_str(), to.c_str()) == 0) return kErrorSuccess;
+  if (errno != EXDEV) {
+    const int error = errno;
+    struct stat sourceInfo;
+    // A missing entry is the source's when it is gone, else the target's folder.
+    return posix::FileErrorForPath(error, stat(from.c_str(), &sourceInfo) != 0 ? from : to);
+  }
+  static std::atomic<unsigned> placements{0};
+  const std::string beside = to + "." + std::to_string(getpid()) + "-" + std::to_string(++placements) + ".new";
+  Win32Error error = CopyFileReplacing(from, beside);
+  if (!error && rename(beside.c_str(), to.c_str()) != 0) error = posix::FileErrorFromErrno(errno);
+  if (error) {
+    unlink(beside.c_str());
+    return error;
+  }
+  unlink(from.c_str());
+  return kErrorSuccess;
 }
 
 Win32Error CopyFileReplacing(const std::string& source, const std::string& target) {

@@ -63,7 +63,8 @@ Win32Error ReplaceTarget(const std::string& temporary, const std::string& target
 
 }  // namespace
 
-Win32Error WriteFileAtomically(const std::string& path, const std::string& bytes) {
+Win32Error WriteFileAtomically(const std::string& path, const std::string& bytes,
+                               SaveDurability durability) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES &&
       (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
@@ -74,7 +75,8 @@ Win32Error WriteFileAtomically(const std::string& path, const std::string& bytes
   if (Win32Error error = CreateNewFileBeside(path, temporary, file)) return error;
   Win32Error error = WriteAll(file.Get(), bytes);
   // On disk before the rename, so a crash leaves the old content or the new.
-  if (!error && !FlushFileBuffers(file.Get())) error = LastError();
+  if (!error && durability == SaveDurability::Flushed && !FlushFileBuffers(file.Get()))
+    error = LastError();
   if (!file.Close() && !error) error = LastError();
   if (!error) error = ReplaceTarget(temporary, path);
   if (error) DeleteFileA(temporary.c_str());

@@ -70,6 +70,24 @@ FILE* OpenStdioFile(const std::string& path, const char* mode) {
   return _wfopen(win32::SystemPath(path).c_str(), wideMode.c_str());
 }
 
+FILE* OpenPrivateStdioFile(const std::string& path, const char* mode) {
+  return std::fopen(path.c_str(), mode);
+}
+
+Win32Error PlaceFileReplacing(const std::string& source, const std::string& target) {
+  static LONG placements = 0;
+  const std::string beside = target + "." + std::to_string(GetCurrentProcessId()) + "-" +
+                             std::to_string(InterlockedIncrement(&placements)) + ".new";
+  if (Win32Error error = CopyFileReplacing(source, beside)) return error;
+  if (!MoveFileExA(beside.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const Win32Error error = static_cast<Win32Error>(GetLastError());
+    DeleteFileA(beside.c_str());
+    return error;
+  }
+  DeleteFileA(source.c_str());
+  return kErrorSuccess;
+}
+
 Win32Error CopyFileReplacing(const std::string& source, const std::string& target) {
   return CopyFileA(source.c_str(), target.c_str(), FALSE) ? kErrorSuccess
                                                           : static_cast<Win32Error>(GetLastError());

@@ -3,24 +3,23 @@
 #include <filesystem>
 
 #include "platform/posix/machine_root.h"
-#include "signing_fixtures.h"
+#include "trusted_root.h"
 
 namespace {
 
-void CopyIntoCertificates(const std::string& fixture) {
+void CopyIntoCertificates(const std::string& path) {
   const std::filesystem::path folder = std::filesystem::path(platform::posix::MachineRoot()) / "certificates";
   std::filesystem::create_directories(folder);
-  std::filesystem::copy_file(FixturePath(fixture),
-                             folder / std::filesystem::path(fixture).filename(),
+  std::filesystem::copy_file(path, folder / std::filesystem::path(path).filename(),
                              std::filesystem::copy_options::overwrite_existing);
 }
 
 }  // namespace
 
-TrustedTestRoot::TrustedTestRoot(bool withCrl) {
-  CopyIntoCertificates("pki/ca.pem");
-  if (withCrl) CopyIntoCertificates("pki/crl.pem");
+TrustedRoot::TrustedRoot(const std::string& caPemPath, const std::string& crlPemPath) {
+  CopyIntoCertificates(caPemPath);
+  if (!crlPemPath.empty()) CopyIntoCertificates(crlPemPath);
 }
 
 // The machine root goes with the test.
-TrustedTestRoot::~TrustedTestRoot() = default;
+TrustedRoot::~TrustedRoot() = default;

@@ -5,7 +5,8 @@
 
 #include <string>
 
-#include "signing_fixtures.h"
+#include "test_files.h"
+#include "trusted_root.h"
 
 namespace {
 
@@ -48,12 +49,13 @@ void AddToRootStore(const std::vector<unsigned char>& encoded) {
 
 }  // namespace
 
-TrustedTestRoot::TrustedTestRoot(bool) {
-  encoded_ = DecodePem(ReadFileBytes(FixturePath("pki/ca.pem")));
+TrustedRoot::TrustedRoot(const std::string& caPemPath, const std::string&) {
+  const std::string pem = ReadTestFile(caPemPath);
+  encoded_ = DecodePem(std::vector<unsigned char>(pem.begin(), pem.end()));
   AddToRootStore(encoded_);
 }
 
-TrustedTestRoot::~TrustedTestRoot() {
+TrustedRoot::~TrustedRoot() {
   if (encoded_.empty()) return;
   RootStore root;
   if (!root.Get()) return;

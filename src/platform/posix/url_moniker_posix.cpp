@@ -1,0 +1,211 @@
+// URLDownloadToFileA over the process's libcurl session, raising the
+// callback's events in the order the URL-moniker service raises them:
+// GetBindInfo, OnStartBinding, GetPriority, OnProgress (finding the
+// resource, connecting, sending the request, the MIME type, then the data),
+// OnStopBinding. A certificate problem the bind flags do not cover is put to
+// OnSecurityProblem; a server or proxy that asks for credentials to
+// IAuthenticate, when the callback offers it.
+#include <memory>
+
+#include "platform/FileSystem.h"
+#include "platform/Internet.h"
+#include "platform/UrlMoniker.h"
+#include "platform/posix/http_exchange.h"
+
+namespace platform {
+namespace {
+
+using posix::ExchangeResult;
+
+constexpr char kMonikerAgent[] = "Mozilla/4.0 (compatible; MSIE 7.0; Windows NT 10.0; Trident/7.0)";
+// cbSize of BINDINFO as a 32-bit caller passes it.
+constexpr uint32_t kBindInfoSize = 84;
+// INTERNET_MAX_URL_LENGTH.
+constexpr size_t kMaxUrlLength = 2083;
+
+class MonikerBinding : public Binding {
+ public:
+  HResult Abort() override {
+    aborted = true;
+    return kSOk;
+  }
+  bool aborted = false;
+};
+
+HResult ResultOf(const ExchangeResult& result) {
+  using Kind = ExchangeResult::Kind;
+  switch (result.kind) {
+    case Kind::Ok: return kSOk;
+    case Kind::NameNotResolved: return kInetEResourceNotFound;
+    case Kind::CannotConnect: return kInetECannotConnect;
+    case Kind::TimedOut: return kInetEConnectionTimeout;
+    case Kind::Tls:
+    case Kind::ClientCertificateNeeded: return kInetEInvalidCertificate;
+    case Kind::TooManyRedirects: return kInetERedirectFailed;
+    case Kind::InvalidUrl: return kInetEInvalidUrl;
+    case Kind::Cancelled: return kEAbort;
+    case Kind::ConnectionAborted:
+    case Kind::ExcessData:
+    case Kind::Other: return kInetEDownloadFailure;
+  }
+  return kInetEDownloadFailure;
+}
+
+class MonikerTransfer {
+ public:
+  MonikerTransfer(const std::string& url, const std::string& localPath, BindStatusCallback& callback,
+                  MonikerBinding& binding)
+      : url_(url), localPath_(localPath), callback_(callback), binding_(binding) {}
+
+  HResult Run(uint32_t bindFlags, const std::string& host) {
+    request_.url = url_;
+    request_.agent = kMonikerAgent;
+    // The two certificate problems WinInet lets a request flag skip.
+    if (bindFlags & kBindfIgnoreSecurityProblem)
+      request_.securityFlags = kSecurityFlagIgnoreCertCnInvalid | kSecurityFlagIgnoreCertDateInvalid;
+    callback_.OnProgress(0, 0, kBindStatusFindingResource, host);
+    callback_.OnProgress(0, 0, kBindStatusConnecting, host);
+    callback_.OnProgress(0, 0, kBindStatusSendingRequest, "");
+    if (HResult result = FetchUntilAnswered(); result != kSOk) return result;
+    if (exchange_.Status() != 200) {
+      error_ = "HTTP status " + std::to_string(exchange_.Status());
+      return HResultForHttpStatus(exchange_.Status());
+    }
+    // An empty file still is one.
+    if (!file_ && !Open()) return kEFail;
+    if (std::fclose(file_.release()) != 0) {
+      error_ = "cannot write " + localPath_;
+      return kEFail;
+    }
+    if (first_) callback_.OnProgress(0, ProgressMax(), kBindStatusBeginDownloadData, url_);
+    callback_.OnProgress(static_cast<uint32_t>(total_), ProgressMax() ? ProgressMax() : static_cast<uint32_t>(total_),
+                         kBindStatusEndDownloadData, url_);
+    return kSOk;
+  }
+
+  const std::string& Error() const { return error_; }
+
+ private:
+  // Sends the request again for each problem the callback clears and for
+  // the credentials it gives, once each. The body of the file is written as
+  // it arrives.
+  HResult FetchUntilAnswered() {
+    bool webCredentialsGiven = false;
+    bool proxyCredentialsGiven = false;
+    for (;;) {
+      const ExchangeResult result =
+          exchange_.Fetch(request_, [this](const char* data, size_t size) { return Write(data, size); });
+      if (binding_.aborted) return kEAbort;
+      if (written_ != kSOk) return written_;
+      if (result.kind == ExchangeResult::Kind::Tls ||
+          result.kind == ExchangeResult::Kind::ClientCertificateNeeded) {
+        const bool certificateNeeded = result.kind == ExchangeResult::Kind::ClientCertificateNeeded;
+        const uint32_t problem = static_cast<uint32_t>(
+            certificateNeeded ? kErrorInternetClientAuthCertNeeded : posix::WinInetErrorOf(result.tlsProblem));
+        const uint32_t relaxing = certificateNeeded ? 0 : posix::RelaxingFlagOf(result.tlsProblem);
+        const HResult answer = callback_.OnSecurityProblem(problem);
+        if (answer == kSOk && relaxing && !(request_.securityFlags & relaxing)) {
+          request_.securityFlags |= relaxing;
+          continue;
+        }
+        error_ = result.message;
+        return answer == kEAbort ? kEAbort : ResultOf(result);
+      }
+      if (!result.Ok()) {
+        error_ = result.message;
+        return ResultOf(result);
+      }
+      const uint32_t status = exchange_.Status();
+      const bool web = status == 401 && !webCredentialsGiven;
+      const bool proxy = status == 407 && !proxyCredentialsGiven;
+      if ((web || proxy) && callback_.OffersAuthentication()) {
+        AuthenticationAnswer answer;
+        if (callback_.Authenticate(answer) == kSOk && answer.hasUser && !answer.user.empty()) {
+          (web ? request_.user : request_.proxyUser) = answer.user;
+          (web ? request_.password : request_.proxyPassword) = answer.hasPassword ? answer.password : "";
+          (web ? webCredentialsGiven : proxyCredentialsGiven) = true;
+          continue;
+        }
+      }
+      return kSOk;
+    }
+  }
+
+  bool Open() {
+    callback_.OnProgress(0, 0, kBindStatusMimeTypeAvailable,
+                         exchange_.ContentType().empty() ? "application/octet-stream" : exchange_.ContentType());
+    file_.reset(OpenStdioFile(localPath_, "wb"));
+    if (!file_) error_ = "cannot create " + localPath_;
+    return file_ != nullptr;
+  }
+
+  uint32_t ProgressMax() const {
+    const int64_t length = exchange_.ContentLength();
+    return length > 0 && length <= 0xFFFFFFFFll ? static_cast<uint32_t>(length) : 0;
+  }
+
+  // One piece of the file's body; false stops the transfer.
+  bool Write(const char* data, size_t size) {
+    if (!file_ && !Open()) {
+      written_ = kEFail;
+      return false;
+    }
+    if (std::fwrite(data, 1, size, file_.get()) != size) {
+      error_ = "cannot write " + localPath_;
+      written_ = kEFail;
+      return false;
+    }
+    total_ += size;
+    const HResult answer = callback_.OnProgress(static_cast<uint32_t>(total_), ProgressMax(),
+                                                first_ ? kBindStatusBeginDownloadData : kBindStatusDownloadingData, url_);
+    first_ = false;
+    if (answer < 0 || binding_.aborted) {
+      error_ = "the transfer was aborted";
+      written_ = kEAbort;
+      return false;
+    }
+    return true;
+  }
+
+  const std::string& url_;
+  const std::string& localPath_;
+  BindStatusCallback& callback_;
+  MonikerBinding& binding_;
+  posix::ExchangeRequest request_;
+  posix::HttpExchange exchange_;
+  UniqueStdioFile file_;
+  uint64_t total_ = 0;
+  bool first_ = true;
+  HResult written_ = kSOk;
+  std::string error_;
+};
+
+}  // namespace
+
+HResult DownloadUrlToFile(const std::string& url, const std::string& localPath,
+                          BindStatusCallback& callback) {
+  UrlComponents parts;
+  if (url.size() > kMaxUrlLength || InetCrackUrl(url, kMaxUrlLength, parts) != kErrorSuccess ||
+      (parts.scheme != kInternetSchemeHttp && parts.scheme != kInternetSchemeHttps))
+    return kInetEInvalidUrl;
+
+  uint32_t bindFlags = 0;
+  BindInfo info;
+  info.size = kBindInfoSize;
+  HResult result = callback.GetBindInfo(&bindFlags, &info);
+  if (result < 0) return result;
+  auto binding = std::make_shared<MonikerBinding>();
+  result = callback.OnStartBinding(binding);
+  if (result < 0) return result;
+  int32_t priority = 0;
+  callback.GetPriority(&priority);
+
+  MonikerTransfer transfer(url, localPath, callback, *binding);
+  result = transfer.Run(bindFlags, parts.host);
+  // Nothing of a failed transfer stays behind: no partial file, no error page.
+  if (result != kSOk) DeletePath(localPath);
+  callback.OnStopBinding(result, result == kSOk ? "" : transfer.Error());
+  return result;
+}
+
+}  // namespace platform
