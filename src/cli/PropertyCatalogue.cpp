@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "infra/StringHelpers.h"
+#include "platform/TextCompare.h"
 #include "session/SessionState.h"
 
 namespace {
@@ -114,7 +115,7 @@ const std::vector<PropertyEntry>& PropertyCatalogue() {
 
 const PropertyEntry* FindProperty(const std::string& name) {
   for (const PropertyEntry& entry : PropertyCatalogue()) {
-    if (EqualsNoCase(name, entry.name)) return &entry;
+    if (platform::CodePageEqualsNoCase(name, entry.name)) return &entry;
   }
   return nullptr;
 }
@@ -140,8 +141,9 @@ std::string CheckPropertyValue(const PropertyEntry& property, const std::string&
                     "not \"" + value + "\"";
     }
     case ValueKind::PrereqPage: {
-      if (EqualsNoCase(value.substr(0, 5), "http:") || EqualsNoCase(value.substr(0, 6), "https:") ||
-          EqualsNoCase(value, "NO_URL"))
+      if (platform::CodePageEqualsNoCase(value.substr(0, 5), "http:") ||
+          platform::CodePageEqualsNoCase(value.substr(0, 6), "https:") ||
+          platform::CodePageEqualsNoCase(value, "NO_URL"))
         return std::string();
       return name + " takes an http: or https: URL, or NO_URL, not \"" + value + "\"";
     }

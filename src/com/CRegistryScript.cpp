@@ -5,6 +5,7 @@
 
 #include "infra/SimpleLogger.h"
 #include "infra/StringHelpers.h"
+#include "platform/TextCompare.h"
 
 namespace {
 
@@ -28,16 +29,19 @@ struct RootLocation {
 };
 
 bool LocateRoot(const std::string& name, bool perUser, RootLocation& location) {
-  if (EqualsNoCase(name, "HKCR") || EqualsNoCase(name, "HKEY_CLASSES_ROOT")) {
+  if (platform::OrdinalEqualsNoCase(name, "HKCR") ||
+      platform::OrdinalEqualsNoCase(name, "HKEY_CLASSES_ROOT")) {
     location = {perUser ? RegistryRoot::CurrentUser : RegistryRoot::LocalMachine,
                 "Software\\Classes"};
     return true;
   }
-  if (EqualsNoCase(name, "HKCU") || EqualsNoCase(name, "HKEY_CURRENT_USER")) {
+  if (platform::OrdinalEqualsNoCase(name, "HKCU") ||
+      platform::OrdinalEqualsNoCase(name, "HKEY_CURRENT_USER")) {
     location = {RegistryRoot::CurrentUser, ""};
     return true;
   }
-  if (EqualsNoCase(name, "HKLM") || EqualsNoCase(name, "HKEY_LOCAL_MACHINE")) {
+  if (platform::OrdinalEqualsNoCase(name, "HKLM") ||
+      platform::OrdinalEqualsNoCase(name, "HKEY_LOCAL_MACHINE")) {
     location = {RegistryRoot::LocalMachine, ""};
     return true;
   }
@@ -90,11 +94,12 @@ class CRegistryScript::Parser {
       if (token.kind == Token::Kind::Close) return true;
       Entry entry;
       while (token.kind == Token::Kind::Word &&
-             (EqualsNoCase(token.text, "NoRemove") || EqualsNoCase(token.text, "ForceRemove") ||
-              EqualsNoCase(token.text, "val"))) {
-        if (EqualsNoCase(token.text, "NoRemove")) entry.noRemove = true;
-        if (EqualsNoCase(token.text, "ForceRemove")) entry.forceRemove = true;
-        if (EqualsNoCase(token.text, "val")) entry.isValue = true;
+             (platform::OrdinalEqualsNoCase(token.text, "NoRemove") ||
+              platform::OrdinalEqualsNoCase(token.text, "ForceRemove") ||
+              platform::OrdinalEqualsNoCase(token.text, "val"))) {
+        if (platform::OrdinalEqualsNoCase(token.text, "NoRemove")) entry.noRemove = true;
+        if (platform::OrdinalEqualsNoCase(token.text, "ForceRemove")) entry.forceRemove = true;
+        if (platform::OrdinalEqualsNoCase(token.text, "val")) entry.isValue = true;
         token = Next();
       }
       if (token.kind != Token::Kind::Word && token.kind != Token::Kind::Quoted) {
@@ -126,12 +131,12 @@ class CRegistryScript::Parser {
     if (value.kind != Token::Kind::Word && value.kind != Token::Kind::Quoted) {
       return Fail("the data after its type", value, error);
     }
-    if (type.kind == Token::Kind::Word && EqualsNoCase(type.text, "s")) {
+    if (type.kind == Token::Kind::Word && platform::OrdinalEqualsNoCase(type.text, "s")) {
       entry.data = Entry::Data::String;
       entry.text = value.text;
       return true;
     }
-    if (type.kind == Token::Kind::Word && EqualsNoCase(type.text, "d")) {
+    if (type.kind == Token::Kind::Word && platform::OrdinalEqualsNoCase(type.text, "d")) {
       char* end = nullptr;
       const unsigned long long number = std::strtoull(value.text.c_str(), &end, 0);
       if (value.text.empty() || *end != '\0' || number > 0xFFFFFFFFull) {

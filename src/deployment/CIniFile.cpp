@@ -8,6 +8,7 @@
 #include "infra/StringHelpers.h"
 #include "platform/AtomicFileWrite.h"
 #include "platform/FileSystem.h"
+#include "platform/TextCompare.h"
 
 namespace {
 
@@ -214,7 +215,8 @@ bool CIniFile::CollectChangedSections(const CIniFile& other, NameSet& changed) c
     }
     for (const auto& entry : keys) {
       const auto match = otherKeys->find(entry.first);
-      if (match == otherKeys->end() || !EqualsIgnoringCase(entry.second, match->second)) {
+      if (match == otherKeys->end() ||
+          !platform::CodePageEqualsNoCase(entry.second, match->second)) {
         changed.insert(name);
         return;
       }

@@ -25,6 +25,13 @@ class FlagScope {
   bool& flag_;
 };
 
+// SHCreateDirectoryExA answers "exists" for a file of that name too.
+bool IsFolder(const std::string& path) {
+  uint32_t attributes = 0;
+  return platform::ReadPathAttributes(path, attributes) &&
+         (attributes & platform::kFileAttributeDirectory);
+}
+
 // root + "\" + name, without doubling a separator the root ends with.
 std::string ChildPath(const std::string& root, const std::string& name) {
   if (!root.empty() && root.back() == '\\') return root + name;
@@ -64,7 +71,8 @@ bool DeploymentEngine::CreateDirectoryPath(const std::string& path, bool failIfE
       platform::CreateDirectoryWithParents(deployment::LongPathForm(path));
   if (result == platform::kErrorSuccess) return true;
   if (!failIfExists &&
-      (result == platform::kErrorAlreadyExists || result == platform::kErrorFileExists))
+      (result == platform::kErrorAlreadyExists || result == platform::kErrorFileExists) &&
+      IsFolder(path))
     return true;
   if (!raiseOnFailure) return false;
   const std::string message = Format("%s %s", "Failed locating / creating ", path.c_str());

@@ -4,6 +4,7 @@
 #include "deployment/DeploymentEngine.h"
 #include "infra/SimpleLogger.h"
 #include "infra/StringHelpers.h"
+#include "platform/TextCompare.h"
 
 namespace {
 
@@ -26,8 +27,8 @@ const CIniFile& DeploymentEngine::LoadPreviousMergedSetup() {
   // A missing file reads as an empty table, not as the one loaded before.
   previousMergedSetup_ = CIniFile();
   previousMergedSetup_.Load(GetMergedSetupPath(false));
-  deployedWithAdmin_ =
-      EqualsNoCase(previousMergedSetup_.GetValue(kCommonData, kDeployedWithAdmin), "Y");
+  deployedWithAdmin_ = platform::CodePageEqualsNoCase(
+      previousMergedSetup_.GetValue(kCommonData, kDeployedWithAdmin), "Y");
   lastFlavor_ = previousMergedSetup_.GetValue(kCommonData, kLastFlavor);
   return previousMergedSetup_;
 }

@@ -7,6 +7,7 @@
 #include "deployment/IniSections.h"
 #include "infra/SimpleLogger.h"
 #include "infra/StringHelpers.h"
+#include "platform/TextCompare.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ bool DeploymentEngine::CheckCommonDescriptorForSharedInstallation(const std::str
     LogInfo(kOperation, "Folder value is empty in common descriptor.");
     return false;
   }
-  if (EqualsNoCase(common.GetValue(serverKey, "SharedDeployment"), "Y")) {
+  if (platform::CodePageEqualsNoCase(common.GetValue(serverKey, "SharedDeployment"), "Y")) {
     LogInfo(kOperation, "Shared installation folder found in common descriptor.");
     folder = found;
     return true;
@@ -49,7 +50,8 @@ bool DeploymentEngine::ReadIsolatedDescriptor(const std::string& serverKey, std:
   const std::string found = isolated.GetValue(serverKey, "Folder");
   if (found.empty()) return false;
   folder = found;
-  runFromShared = EqualsNoCase(isolated.GetValue(serverKey, "RunFromSharedFolder"), "Y");
+  runFromShared =
+      platform::CodePageEqualsNoCase(isolated.GetValue(serverKey, "RunFromSharedFolder"), "Y");
   return true;
 }
 
@@ -86,7 +88,8 @@ void DeploymentEngine::DiscoverIfSharedDeployment() {
   const bool isolatedDeployment = settings_.IsolatedDeployment();
   const bool sharedMode = settings_.SharedMode();
   const bool debugClient = settings_.DebugClient();
-  const bool vuvoViziz = EqualsNoCase(settings_.SetupFileName(), kVuvoVizizSetupFile);
+  const bool vuvoViziz =
+      platform::CodePageEqualsNoCase(settings_.SetupFileName(), kVuvoVizizSetupFile);
   if (!isolatedDeployment || sharedMode || debugClient || (vuvoViziz && !localMode_)) {
     LogInfo(kOperation,
             Format("DeploymentEngine:DiscoverSharedDeployment Discovery of shared deployment "

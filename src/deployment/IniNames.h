@@ -6,13 +6,7 @@
 #include <set>
 #include <string>
 
-// Orders narrow texts by their lower-cased letters.
-struct CaseInsensitiveLess {
-  bool operator()(const std::string& a, const std::string& b) const;
-};
+#include "platform/TextCompare.h"
 
-// True when the texts differ at most in the case of their letters.
-bool EqualsIgnoringCase(const std::string& a, const std::string& b);
-
-using IniKeyTable = std::map<std::string, std::string, CaseInsensitiveLess>;
-using IniNameSet = std::set<std::string, CaseInsensitiveLess>;
+using IniKeyTable = std::map<std::string, std::string, platform::CodePageLessNoCase>;
+using IniNameSet = std::set<std::string, platform::CodePageLessNoCase>;

@@ -30,7 +30,7 @@ uint32_t SectionTable::HashName(const std::string& name) {
 
 const SectionTable::Section* SectionTable::Locate(const std::string& name, uint32_t hash) const {
   for (const Section& section : BucketFor(hash)) {
-    if (section.hash == hash && EqualsIgnoringCase(section.name, name)) return &section;
+    if (section.hash == hash && platform::CodePageEqualsNoCase(section.name, name)) return &section;
   }
   return nullptr;
 }
@@ -60,7 +60,7 @@ bool SectionTable::Remove(const std::string& name) {
   const uint32_t hash = HashName(name);
   Bucket& bucket = BucketFor(hash);
   for (auto it = bucket.begin(); it != bucket.end(); ++it) {
-    if (it->hash == hash && EqualsIgnoringCase(it->name, name)) {
+    if (it->hash == hash && platform::CodePageEqualsNoCase(it->name, name)) {
       bucket.erase(it);
       --size_;
       return true;
@@ -72,7 +72,7 @@ bool SectionTable::Remove(const std::string& name) {
 SectionTable::Section& SectionTable::InsertOrdered(Bucket& bucket, Section&& section) {
   const auto position = std::upper_bound(bucket.begin(), bucket.end(), section.name,
                                          [](const std::string& name, const Section& other) {
-                                           return CaseInsensitiveLess()(name, other.name);
+                                           return platform::CodePageLessNoCase()(name, other.name);
                                          });
   return *bucket.insert(position, std::move(section));
 }

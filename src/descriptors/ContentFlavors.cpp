@@ -1,6 +1,6 @@
 #include "descriptors/ContentFlavors.h"
 
-#include "deployment/IniNames.h"
+#include "platform/TextCompare.h"
 
 std::vector<std::string> SplitFlavorList(const std::string& list) {
   const char separator = list.find(',') != std::string::npos ? ',' : ';';
@@ -22,7 +22,7 @@ bool FlavorListAccepts(const std::string& list, const std::string& flavor) {
   const std::vector<std::string> entries = SplitFlavorList(list);
   if (entries.size() == 1 && entries.front() == "*") return true;
   for (const std::string& entry : entries) {
-    if (EqualsIgnoringCase(entry, flavor)) return true;
+    if (platform::CodePageEqualsNoCase(entry, flavor)) return true;
   }
   return false;
 }

@@ -15,6 +15,7 @@
 #include "platform/EmbeddedSignature.h"
 #include "platform/FileSystem.h"
 #include "platform/LastError.h"
+#include "platform/TextCompare.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ void Log(const char* location, const std::string& message) {
 std::string WithBackslashes(const std::string& text) { return ReplaceAll(text, "/", "\\"); }
 
 bool EndsWithCabNoCase(const std::string& name) {
-  return name.size() > 4 && EqualsNoCase(name.substr(name.size() - 4), ".cab");
+  return name.size() > 4 && platform::CodePageEqualsNoCase(name.substr(name.size() - 4), ".cab");
 }
 
 }  // namespace

@@ -90,7 +90,7 @@ void DescriptorMerge::AddExtensionSections(CIniFile& merged, CIniFile& extension
     std::string newName = WithoutLeadingSpace(name);
     // A component the main descriptor has too is added beside it; any other
     // shared section keeps the main descriptor's entries.
-    if (present.count(newName) && EqualsNoCase(newName.substr(0, 5), "File_"))
+    if (present.count(newName) && platform::CodePageEqualsNoCase(newName.substr(0, 5), "File_"))
       newName += suffix_.Next();
     merged.AddSection(newName, entries);
     present.insert(newName);

@@ -1,6 +1,7 @@
 #include "descriptors/LaunchParameters.h"
 
 #include "deployment/CIniFile.h"
+#include "platform/TextCompare.h"
 
 namespace {
 
@@ -10,8 +11,8 @@ constexpr size_t kParamPrefixLength = sizeof(kParamPrefix) - 1;
 }  // namespace
 
 bool TakesDomainCredentials(const std::string& progId) {
-  return EqualsIgnoringCase(progId, "VurErave.VurEraveX") ||
-         EqualsIgnoringCase(progId, "DADevizeDE.RiVudizI");
+  return platform::CodePageEqualsNoCase(progId, "VurErave.VurEraveX") ||
+         platform::CodePageEqualsNoCase(progId, "DADevizeDE.RiVudizI");
 }
 
 void AppendLaunchParameters(CIniFile& descriptor, const std::string& mainSection,
@@ -30,7 +31,7 @@ void AppendLaunchParameters(CIniFile& descriptor, const std::string& mainSection
   for (const auto& entry : keys) {
     const std::string& key = entry.first;
     if (key.size() < kParamPrefixLength ||
-        !EqualsIgnoringCase(key.substr(0, kParamPrefixLength), kParamPrefix))
+        !platform::CodePageEqualsNoCase(key.substr(0, kParamPrefixLength), kParamPrefix))
       continue;
     list.entries.push_back(
         {key.substr(kParamPrefixLength), ExpandLaunchMacros(entry.second, settings.macros)});

@@ -10,10 +10,7 @@ namespace {
 std::string LowerCaseWithoutLeadingSpace(const std::string& name) {
   const size_t first = name.find_first_not_of(" \t\r\n\v\f");
   if (first == std::string::npos) return {};
-  const unsigned char* lower = platform::SystemCaseTables().lower;
-  std::string result = name.substr(first);
-  for (char& c : result) c = static_cast<char>(lower[static_cast<unsigned char>(c)]);
-  return result;
+  return platform::CodePageLower(name.substr(first));
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "infra/LittleEndian.h"
+
 namespace {
 
 constexpr size_t kHeaderSize = 36;
@@ -14,15 +16,6 @@ constexpr uint16_t kFlagNextCabinet = 0x0002;
 constexpr uint16_t kFlagReservePresent = 0x0004;
 
 }  // namespace
-
-uint16_t ReadLe16(const unsigned char* bytes) {
-  return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8));
-}
-
-uint32_t ReadLe32(const unsigned char* bytes) {
-  return static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
-         (static_cast<uint32_t>(bytes[2]) << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
-}
 
 bool ReadCabinetDirectory(CabinetDirectorySource& source, std::vector<uint16_t>& memberFolders,
                           std::vector<std::string>* memberNames) {

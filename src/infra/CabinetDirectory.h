@@ -15,9 +15,6 @@ constexpr uint16_t kCabinetFolderContinuedFromPrevious = 0xFFFD;
 constexpr uint16_t kCabinetFolderContinuedToNext = 0xFFFE;
 constexpr uint16_t kCabinetFolderContinuedBothWays = 0xFFFF;
 
-uint16_t ReadLe16(const unsigned char* bytes);
-uint32_t ReadLe32(const unsigned char* bytes);
-
 // Where the directory comes from: sequential reads from the cabinet's first
 // byte on.
 class CabinetDirectorySource {

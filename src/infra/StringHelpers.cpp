@@ -1,10 +1,11 @@
 #include "infra/StringHelpers.h"
 
-#include <cctype>
 #include <cstdarg>
 #include <cstdio>
 #include <utility>
 #include <vector>
+
+#include "platform/TextCompare.h"
 
 std::string Format(const char* format, ...) {
   va_list arguments;
@@ -78,16 +79,6 @@ std::u16string ReplaceAll(std::u16string text, const std::u16string& search,
   return ReplaceEvery(std::move(text), search, replacement);
 }
 
-bool EqualsNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
-
 bool MatchesWildcard(const std::string& text, const std::string& pattern) {
   // Iterative match with one backtrack point per "*".
   size_t t = 0, p = 0;
@@ -97,8 +88,8 @@ bool MatchesWildcard(const std::string& text, const std::string& pattern) {
       starPattern = ++p;
       starText = t;
     } else if (p < pattern.size() &&
-               (pattern[p] == '?' || std::tolower(static_cast<unsigned char>(pattern[p])) ==
-                                         std::tolower(static_cast<unsigned char>(text[t])))) {
+               (pattern[p] == '?' ||
+                platform::OrdinalEqualsNoCase({&pattern[p], 1}, {&text[t], 1}))) {
       ++p;
       ++t;
     } else if (starPattern != std::string::npos) {

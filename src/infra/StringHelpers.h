@@ -34,9 +34,9 @@ std::string ReplaceAll(std::string text, const std::string& search, const std::s
 std::u16string ReplaceAll(std::u16string text, const std::u16string& search,
                           const std::u16string& replacement);
 
-// Comparison of narrow texts without regard to letter case (ASCII letters).
-bool EqualsNoCase(const std::string& a, const std::string& b);
+// Texts compared without regard to case: platform/TextCompare.h.
 
 // True when text matches pattern, where "*" stands for any run of characters
-// and "?" for any one; letters compare without regard to case (ASCII).
+// and "?" for any one; letters compare with ordinal folding
+// (platform/TextCompare.h), as file and host names do.
 bool MatchesWildcard(const std::string& text, const std::string& pattern);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "infra/CabinetDirectory.h"
+#include "infra/LittleEndian.h"
 #include "platform/FileSystem.h"
 
 namespace {

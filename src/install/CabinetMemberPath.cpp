@@ -1,6 +1,6 @@
 #include "install/CabinetMemberPath.h"
 
-#include "infra/StringHelpers.h"
+#include "platform/TextCompare.h"
 
 namespace {
 
@@ -26,11 +26,13 @@ bool IsDeviceName(const std::string& component) {
   std::string base = component.substr(0, component.find('.'));
   base.erase(base.find_last_not_of(' ') + 1);
   for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
-    if (EqualsNoCase(base, device)) return true;
+    if (platform::CodePageEqualsNoCase(base, device)) return true;
   }
   if (base.size() < 4) return false;
   const std::string prefix = base.substr(0, 3);
-  if (!EqualsNoCase(prefix, "COM") && !EqualsNoCase(prefix, "LPT")) return false;
+  if (!platform::CodePageEqualsNoCase(prefix, "COM") &&
+      !platform::CodePageEqualsNoCase(prefix, "LPT"))
+    return false;
   const std::string number = base.substr(3);
   if (number.size() == 1 && number[0] >= '0' && number[0] <= '9') return true;
   // The superscript digits one to three, in the ANSI code page and in UTF-8.

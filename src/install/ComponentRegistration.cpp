@@ -7,6 +7,7 @@
 #include "install/InstallText.h"
 #include "platform/InstallServices.h"
 #include "platform/ProcessLauncher.h"
+#include "platform/TextCompare.h"
 
 namespace {
 
@@ -73,7 +74,8 @@ void RegisterLibrary(const std::string& path, const std::string& extension,
     return;
   }
   const std::string name = FileNamePart(path);
-  if (EqualsNoCase(extension, ".dll") || EqualsNoCase(extension, ".ocx"))
+  if (platform::CodePageEqualsNoCase(extension, ".dll") ||
+      platform::CodePageEqualsNoCase(extension, ".ocx"))
     CallRegisterServer(path, name);
   RegisterTypeLibraryOf(path, name, failures);
 }

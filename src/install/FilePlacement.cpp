@@ -4,6 +4,7 @@
 #include "infra/StringHelpers.h"
 #include "infra/SystemInfo.h"
 #include "platform/FileSystem.h"
+#include "platform/TextCompare.h"
 
 namespace {
 
@@ -13,7 +14,7 @@ void Info(const std::string& message) { SimpleLogger::GetInstance()->Info(kLocat
 
 bool EndsWithNoCase(const std::string& text, const char* suffix) {
   const std::string tail(suffix);
-  return text.size() >= tail.size() && EqualsNoCase(text.substr(text.size() - tail.size()), tail);
+  return text.size() >= tail.size() && platform::CodePageEqualsNoCase(text.substr(text.size() - tail.size()), tail);
 }
 
 }  // namespace
@@ -36,7 +37,7 @@ bool MoveFile2Destination(const std::string& source, const std::string& destinat
     const std::string destinationVersion = GetFileVersionString(destination);
     Info(Format("Source version: %s. Destination Version: %s", sourceVersion.c_str(),
                 destinationVersion.c_str()));
-    if (EqualsNoCase(sourceVersion, destinationVersion)) {
+    if (platform::CodePageEqualsNoCase(sourceVersion, destinationVersion)) {
       Info("Source and destination have the same version, no need to copy");
       placed = true;
     }

@@ -2,13 +2,6 @@
 
 #include "platform/TextCompare.h"
 
-std::string LowerCase(const std::string& text) {
-  const platform::CaseTables& tables = platform::SystemCaseTables();
-  std::string lower = text;
-  for (char& c : lower) c = static_cast<char>(tables.lower[static_cast<unsigned char>(c)]);
-  return lower;
-}
-
 std::string FileNamePart(const std::string& path) {
   const size_t separator = path.rfind('\\');
   return separator == std::string::npos ? path : path.substr(separator + 1);
@@ -20,5 +13,5 @@ std::string FolderPart(const std::string& path) {
 }
 
 std::string LowerTail(const std::string& text, size_t n) {
-  return LowerCase(text.size() > n ? text.substr(text.size() - n) : text);
+  return platform::CodePageLower(text.size() > n ? text.substr(text.size() - n) : text);
 }

@@ -17,6 +17,7 @@
 #include "install/WorkingList.h"
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
+#include "platform/TextCompare.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ bool EndsWithCab(const std::string& path) {
 }
 
 bool SameFolder(const std::string& a, const std::string& b) {
-  return EqualsNoCase(WithFinalSeparator(a), WithFinalSeparator(b));
+  return platform::CodePageEqualsNoCase(WithFinalSeparator(a), WithFinalSeparator(b));
 }
 
 }  // namespace
@@ -180,10 +181,11 @@ bool PostDownloadActions::CabinetWouldOverwriteRecords(const std::string& cabine
   const bool inDeploymentFolder = SameFolder(folder, host_.DeploymentFolder());
   for (const std::string& member : ListCabinetMembers(cabinet)) {
     const std::string path = ReplaceAll(member, "/", "\\");
-    bool protectedFile = EqualsNoCase(path, FileNamePart(cabinet));
+    bool protectedFile = platform::CodePageEqualsNoCase(path, FileNamePart(cabinet));
     if (inDeploymentFolder) {
-      for (const char* record : kLoaderRecords) protectedFile |= EqualsNoCase(path, record);
-      protectedFile |= LowerCase(path).rfind(kMergedSetupPrefix, 0) == 0;
+      for (const char* record : kLoaderRecords)
+        protectedFile |= platform::CodePageEqualsNoCase(path, record);
+      protectedFile |= platform::CodePageLower(path).rfind(kMergedSetupPrefix, 0) == 0;
     }
     if (protectedFile) {
       Log().Error("CLoader::ExtractCab",

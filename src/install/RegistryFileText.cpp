@@ -3,6 +3,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "infra/LittleEndian.h"
 #include "infra/StringHelpers.h"
 #include "platform/EmbeddedSignature.h"
 #include "platform/FileSystem.h"
@@ -32,8 +33,8 @@ std::u16string Utf16FromBytes(const std::string& bytes, size_t offset) {
   std::u16string text;
   text.reserve((bytes.size() - offset) / 2);
   for (size_t i = offset; i + 1 < bytes.size(); i += 2) {
-    text.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                         (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+    text.push_back(
+        static_cast<char16_t>(ReadLe16(reinterpret_cast<const unsigned char*>(bytes.data()) + i)));
   }
   return text;
 }

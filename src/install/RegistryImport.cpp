@@ -10,6 +10,7 @@
 #include "platform/FileSystem.h"
 #include "platform/InstallServices.h"
 #include "platform/SystemFacts.h"
+#include "platform/TextCompare.h"
 
 namespace {
 
@@ -112,7 +113,7 @@ bool ApplyRegistrySubstitutions(CIniFile& setup, const std::string& section,
   CIniFile::KeyTable keys;
   setup.GetSection(section, keys);
   for (const auto& [key, value] : keys) {
-    if (!EqualsNoCase(key, kTargetDirKey)) text.ReplaceEverywhere(key, value);
+    if (!platform::CodePageEqualsNoCase(key, kTargetDirKey)) text.ReplaceEverywhere(key, value);
   }
   if (!text.Save(target)) {
     Log().Error(location, Format("Cannot write %s", target.c_str()));

@@ -6,11 +6,12 @@
 #include <string>
 
 #include "install/InstallText.h"
+#include "platform/TextCompare.h"
 
 namespace {
 
 bool FileNameContains(const CDataStructure& record, const char* text) {
-  return LowerCase(record.destinationAsWritten).find(text) != std::string::npos;
+  return platform::CodePageLower(record.destinationAsWritten).find(text) != std::string::npos;
 }
 
 void MoveFirstMatchToFront(std::deque<CDataStructure>& list,

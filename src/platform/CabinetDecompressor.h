@@ -70,7 +70,9 @@ class CabinetDecompressor {
 
   // FDICopy of cabinetName in cabinetFolder (which ends in "\" or is empty);
   // the cabinet starts at offset inside that file. Next cabinets of a set are
-  // looked for in the same folder and start at their beginning.
+  // looked for in the same folder and start at their beginning. A sink that
+  // throws aborts the copy, which then fails; the exception never passes
+  // through the decompressor's own code.
   bool Copy(const std::string& cabinetName, const std::string& cabinetFolder, uint64_t offset,
             CabinetNotificationSink& sink);
 

@@ -1,8 +1,10 @@
-// Files and folders addressed by Windows paths ("C:\dir\name", with or
-// without the "\\?\" prefix). The win32 port hands the path to the system as
-// it is; the posix port maps it into the machine root (C:\ is drive_c/) at the
-// moment it touches the disk, matching names without regard to case the way
-// Windows does.
+// Files and folders addressed by Windows paths ("C:\dir\name",
+// "\\server\share\name", with or without the "\\?\" prefix). The win32 port
+// hands the path to the system as it is; the posix port maps it into the
+// machine root (C:\ is drive_c/, \\server\share is unc/server/share) at the
+// moment it touches the disk, reading it as Windows does
+// (posix/windows_path.h): a "\\?\" path literally, a name Windows refuses as
+// kErrorInvalidName, other names matched without regard to case.
 #pragma once
 
 #include <cstdint>
@@ -36,11 +38,14 @@ bool ReadPathAttributes(const std::string& path, uint32_t& attributes);
 
 // SHCreateDirectoryExA: creates the folder and every missing parent.
 // kErrorSuccess when created, kErrorAlreadyExists when the folder exists,
-// kErrorFileExists when a file stands there, kErrorBadPathname for a path
-// that is not absolute, else the error that stopped it.
+// kErrorFileExists when a file stands there (SHCreateDirectoryExA itself
+// answers "already exists" for both), kErrorBadPathname for a path that is
+// not absolute, else the error that stopped it.
 Win32Error CreateDirectoryWithParents(const std::string& path);
 
-// DeleteFileA. A link to a file is removed itself, never what it names.
+// DeleteFileA: folders and files marked read-only are not deleted
+// (kErrorAccessDenied). A link to a file is removed itself, never what it
+// names.
 Win32Error DeletePath(const std::string& path);
 
 // RemoveDirectoryA: an empty folder, or a link to a folder (symbolic link
@@ -56,8 +61,9 @@ Win32Error CopyFileReplacing(const std::string& source, const std::string& targe
 bool CanOpenForReading(const std::string& path);
 
 // FindFirstFileA / FindNextFileA over "folder\mask" ("*" and "?" wildcards,
-// matched without regard to case). Entries come in the order the file system
-// gives them; "." and ".." are not listed.
+// matched without regard to case; a final ".*" also matches names without
+// an extension, so "*.*" matches every name). Entries come in the order the
+// file system gives them; "." and ".." are not listed.
 struct FoundEntry {
   std::string name;
   uint32_t attributes = 0;
@@ -72,7 +78,9 @@ struct StdioFileCloser {
 };
 using UniqueStdioFile = std::unique_ptr<FILE, StdioFileCloser>;
 
-// fopen on the mapped path.
+// fopen on the mapped path. win32: paths of MAX_PATH characters or more
+// work here and in ReadPathAttributes, DeletePath and FileTimes.h as shorter
+// ones do (win32/system_path_win.h).
 FILE* OpenStdioFile(const std::string& path, const char* mode);
 
 // fopen for a file only its owner may read: posix creates it with mode

@@ -16,7 +16,7 @@ constexpr uint32_t kStillActive = 259;           // STILL_ACTIVE
 enum class ProcessRunResult {
   NotStarted,           // CreateProcessA failed
   ExitCodeRead,         // exitCode holds the exit code, or kStillActive after a time-out
-  ExitCodeUnavailable,  // started, but GetExitCodeProcess failed
+  ExitCodeUnavailable,  // started, but the wait or GetExitCodeProcess failed
 };
 
 // commandLine is what CreateProcessA gets with no application name: its first

@@ -2,6 +2,8 @@
 // WriteValue.
 #include "platform/Registry.h"
 
+#include "infra/LittleEndian.h"
+
 namespace platform {
 
 Win32Error RegistryKey::ReadString(const std::string& name, std::string& text) const {
@@ -18,8 +20,7 @@ Win32Error RegistryKey::ReadDword(const std::string& name, uint32_t& number) con
   RegistryValue value;
   if (Win32Error error = QueryValue(name, value)) return error;
   if (value.type != RegistryValueType::Dword || value.data.size() != 4) return kErrorInvalidData;
-  number = static_cast<uint32_t>(value.data[0]) | static_cast<uint32_t>(value.data[1]) << 8 |
-           static_cast<uint32_t>(value.data[2]) << 16 | static_cast<uint32_t>(value.data[3]) << 24;
+  number = ReadLe32(value.data.data());
   return kErrorSuccess;
 }
 

@@ -5,6 +5,7 @@
 
 #include "infra/SimpleLogger.h"
 #include "infra/StringHelpers.h"
+#include "platform/TextCompare.h"
 
 namespace {
 
@@ -142,7 +143,8 @@ HResult LoaderProperties::put_SetupFile(const std::string& value) {
   while (!base.empty() && base.back() == '/') base.pop_back();
   state_.setupFileBaseUrl = base;
   state_.setupFileBaseUrlTrimmed = Trimmed(base);
-  state_.isVuvoVizizSetup = EqualsNoCase(state_.setupFileName, kVuvoVizizSetup) ? 1 : 0;
+  state_.isVuvoVizizSetup =
+      platform::CodePageEqualsNoCase(state_.setupFileName, kVuvoVizizSetup) ? 1 : 0;
   // The deployment engine names the server by the URL the descriptor comes
   // from.
   engine_.SetServerUrl(state_.setupFileBaseUrlTrimmed);
@@ -278,12 +280,11 @@ HResult LoaderProperties::get_SkipPreReqCheck(VariantBool* value) const {
 }
 
 HResult LoaderProperties::put_CustomPreReqPageUrl(const std::string& value) {
-  std::string lower = value;
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const std::string lower = platform::CodePageLower(value);
   if (lower.rfind("http:", 0) == 0 || lower.rfind("https:", 0) == 0) {
     LogSet("CustomPreReqPageUrl", value);
     state_.customPreReqPageUrl = value;
-  } else if (EqualsNoCase(value, "NO_URL")) {
+  } else if (platform::CodePageEqualsNoCase(value, "NO_URL")) {
     LogSet("CustomPreReqPageUrl", "Missing prerequsite link will not be shown.");
     state_.customPreReqPageUrl = value;
   } else {

@@ -3,7 +3,7 @@
 #include <cctype>
 #include <cstdlib>
 
-#include "infra/StringHelpers.h"
+#include "platform/TextCompare.h"
 
 const std::vector<PersistedProperty>& PersistedProperties() {
   static const std::vector<PersistedProperty> table = {
@@ -38,17 +38,17 @@ const std::vector<PersistedProperty>& PersistedProperties() {
 
 const PersistedProperty* FindPersistedProperty(const std::string& name) {
   for (const PersistedProperty& property : PersistedProperties()) {
-    if (EqualsNoCase(name, property.name)) return &property;
+    if (platform::CodePageEqualsNoCase(name, property.name)) return &property;
   }
   return nullptr;
 }
 
 bool ParseVariantBool(const std::string& text, VariantBool& value) {
-  if (EqualsNoCase(text, "true")) {
+  if (platform::CodePageEqualsNoCase(text, "true")) {
     value = -1;
     return true;
   }
-  if (EqualsNoCase(text, "false")) {
+  if (platform::CodePageEqualsNoCase(text, "false")) {
     value = 0;
     return true;
   }

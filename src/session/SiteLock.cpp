@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "infra/SimpleLogger.h"
-#include "infra/StringHelpers.h"
+#include "platform/TextCompare.h"
 
 namespace {
 
@@ -54,9 +54,9 @@ bool HostMatches(const char* pattern, const std::string& host, int32_t zone) {
   if (std::strncmp(pattern, "*.", 2) == 0) {
     const std::string suffix(pattern + 1);  // ".example.com"
     return host.size() > suffix.size() &&
-           EqualsNoCase(host.substr(host.size() - suffix.size()), suffix);
+           platform::CodePageEqualsNoCase(host.substr(host.size() - suffix.size()), suffix);
   }
-  return EqualsNoCase(host, pattern);
+  return platform::CodePageEqualsNoCase(host, pattern);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "infra/StringHelpers.h"
 #include "infra/SystemInfo.h"
 #include "platform/FileSystem.h"
+#include "platform/TextCompare.h"
 
 namespace {
 
@@ -16,13 +17,8 @@ constexpr size_t kLongLine = 65536;
 
 SimpleLogger& Log() { return *SimpleLogger::GetInstance(); }
 
-std::string Lowered(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 std::string ClassKey(const std::string& classIdentifier) {
-  std::string key = Lowered(classIdentifier);
+  std::string key = platform::CodePageLower(classIdentifier);
   if (key.size() >= 2 && key.front() == '{' && key.back() == '}') key = key.substr(1, key.size() - 2);
   return key;
 }
@@ -92,11 +88,12 @@ bool ServerHandshakes::CheckServerVersion() {
   }
   // Lines are lowered and searched as they are read; of a very long line
   // only the tail a match could still start in is kept.
+  const unsigned char* lower = platform::SystemCaseTables().lower;
   bool matched = false;
   std::string line;
   for (int c = std::fgetc(file.get()); !matched; c = std::fgetc(file.get())) {
     const bool lineEnds = c == EOF || c == '\n';
-    if (!lineEnds) line += static_cast<char>(std::tolower(c));
+    if (!lineEnds) line += static_cast<char>(lower[static_cast<unsigned char>(c)]);
     if (!lineEnds && line.size() < kLongLine) continue;
     matched = !key.empty() && line.find(key) != std::string::npos;
     line = lineEnds || key.size() < 2 ? std::string() : line.substr(line.size() - (key.size() - 1));
@@ -161,7 +158,7 @@ void ServerHandshakes::ReadServerVersion() {
     return;
   }
   FirstLine(head, line);
-  if (EqualsNoCase(line, kForceSeparate)) return;
+  if (platform::CodePageEqualsNoCase(line, kForceSeparate)) return;
   // The code names the deployment's folder and its section: a reply that
   // could not be one leaves per-version deployment off.
   if (!IsUsableVersionCode(line)) {

@@ -7,6 +7,7 @@
 #include "infra/SimpleLogger.h"
 #include "infra/StringHelpers.h"
 #include "platform/DebugOutput.h"
+#include "platform/TextCompare.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ bool WinInetWebClient::TrySetClientCertificate(const std::string& serialNumberHe
 bool WinInetWebClient::ServesUrl(const WinInetConnection& connection, const std::string& url) const {
   platform::UrlComponents parts;
   return platform::InetCrackUrl(url, kHostBufferSize, parts) == platform::kErrorSuccess &&
-         EqualsNoCase(parts.host, connection.Host()) && parts.port == connection.Port() &&
+         platform::CodePageEqualsNoCase(parts.host, connection.Host()) && parts.port == connection.Port() &&
          parts.scheme == connection.Scheme();
 }
 

@@ -12,8 +12,8 @@
 #include "com/CServerRegistration.h"
 #include "com/varnik_h.h"
 #include "com_test_support.h"
-#include "infra/StringHelpers.h"
 #include "infra/SystemInfo.h"
+#include "platform/TextCompare.h"
 #include "scratch_registry_key.h"
 #include "test_machine.h"
 
@@ -66,7 +66,8 @@ std::string TypeLibKey() { return kClasses + "TypeLib\\" + GuidText(LIBID_VARNIK
 void ExpectScriptsWritten(RegistryRoot root) {
   for (const auto& key : ScriptKeys()) {
     EXPECT_TRUE(KeyExists(root, key.first)) << key.first;
-    EXPECT_TRUE(EqualsNoCase(DefaultValue(root, key.first), key.second)) << key.first;
+    EXPECT_TRUE(platform::OrdinalEqualsNoCase(DefaultValue(root, key.first), key.second))
+        << key.first;
   }
   EXPECT_EQ(NamedValue(root, ClassKey(CLSID_Loader) + "\\InprocServer32", "ThreadingModel"),
             "Apartment");
@@ -97,8 +98,9 @@ TEST_F(RegistrationTest, Regsvr32RegistersBothClassesAndTheTypeLibraryAndRemoves
   ASSERT_EQ(RunAndWait(Regsvr32("")), 0);
   ExpectScriptsWritten(RegistryRoot::LocalMachine);
   const std::string win = sizeof(void*) == 8 ? "win64" : "win32";
-  EXPECT_TRUE(EqualsNoCase(DefaultValue(RegistryRoot::LocalMachine, TypeLibKey() + "\\1.0\\409\\" + win),
-                           VarnikDllPath()));
+  EXPECT_TRUE(platform::OrdinalEqualsNoCase(
+      DefaultValue(RegistryRoot::LocalMachine, TypeLibKey() + "\\1.0\\409\\" + win),
+      VarnikDllPath()));
   EXPECT_EQ(DefaultValue(RegistryRoot::LocalMachine, TypeLibKey() + "\\1.0"),
             "ZEL-Platform-Loader Type Library");
   EXPECT_TRUE(KeyExists(RegistryRoot::LocalMachine,

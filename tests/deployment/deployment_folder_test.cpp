@@ -110,6 +110,26 @@ TEST_F(DeploymentFolderTest, FolderThatCannotBeCreatedRaisesAndIsReported) {
   EXPECT_EQ(message, entries[0].description);
 }
 
+TEST_F(DeploymentFolderTest, FileWhereTheFolderShouldBeIsNotTakenForIt) {
+  const std::string client = root_ + "\\Client";
+  WriteText(client, "a file, not a folder");
+  EXPECT_FALSE(engine_.CreateDirectoryPath(client, false, false));
+  EXPECT_TRUE(engine_.CreateDirectoryPath(root_, false, false));
+  WriteText(root_ + "\\Deployments.ini", "[srv.example.com/tk]\r\nFolder=" + client + "\r\n");
+  EXPECT_THROW(engine_.GetCurrentDeploymentFolder(), std::runtime_error);
+  EXPECT_EQ(1u, failures_.Entries().size());
+}
+
+TEST_F(DeploymentFolderTest, DeploymentRootOnANetworkShare) {
+  const std::string share = machine_.NetworkShareFolder();
+  if (share.empty()) GTEST_SKIP() << "no network share on this machine";
+  SetDestination(share + "\\Deploy");
+  EXPECT_EQ(share + "\\Deploy\\srv", FolderFor("https://srv.example.com/tk"));
+  EXPECT_TRUE(IsFolder(share + "\\Deploy\\srv"));
+  EXPECT_EQ(share + "\\Deploy\\srv",
+            ReadIni(share + "\\Deploy\\Deployments.ini").GetValue("srv.example.com/tk", "Folder"));
+}
+
 TEST_F(DeploymentFolderTest, IsolatedDeploymentWithoutDestinationLivesInTheWorkingFolder) {
   // The root is then the working folder, whose name part asks for the very
   // folder being worked out.

@@ -150,7 +150,7 @@ TEST(SectionTableTest, OrderDependsOnTheNamesOnlyAndFollowsTheBuckets) {
   ASSERT_EQ(forwardNames.size(), backwardNames.size());
   const size_t mask = forward.BucketCount() - 1;
   for (size_t i = 0; i < forwardNames.size(); ++i) {
-    EXPECT_TRUE(EqualsIgnoringCase(forwardNames[i], backwardNames[i])) << i;
+    EXPECT_TRUE(platform::CodePageEqualsNoCase(forwardNames[i], backwardNames[i])) << i;
     if (i > 0) {
       EXPECT_LE(SectionTable::HashName(forwardNames[i - 1]) & mask,
                 SectionTable::HashName(forwardNames[i]) & mask);

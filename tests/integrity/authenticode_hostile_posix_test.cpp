@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "debug_output_capture.h"
+#include "infra/LittleEndian.h"
 #include "infra/SimpleLogger.h"
 #include "integrity/CSignedCode.h"
 #include "platform/EmbeddedSignature.h"
@@ -24,11 +25,15 @@ namespace {
 using Bytes = std::vector<unsigned char>;
 
 uint16_t Le16(const Bytes& bytes, size_t offset) {
-  return static_cast<uint16_t>(bytes.at(offset) | (bytes.at(offset + 1) << 8));
+  uint16_t value = 0;
+  EXPECT_TRUE(ReadLe16(bytes.data(), bytes.size(), offset, value)) << offset;
+  return value;
 }
 
 uint32_t Le32(const Bytes& bytes, size_t offset) {
-  return Le16(bytes, offset) | static_cast<uint32_t>(Le16(bytes, offset + 2)) << 16;
+  uint32_t value = 0;
+  EXPECT_TRUE(ReadLe32(bytes.data(), bytes.size(), offset, value)) << offset;
+  return value;
 }
 
 // Writes the low width bytes of value.

@@ -5,10 +5,11 @@
 #include <vector>
 
 #include "links.h"
-#include "infra/StringHelpers.h"
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
+#include "platform/FileTimes.h"
 #include "platform/SystemFacts.h"
+#include "platform/TextCompare.h"
 #include "test_files.h"
 #include "test_machine.h"
 
@@ -29,7 +30,9 @@ TEST_F(FileSystemTest, CreatesMissingParentsAndReportsExistingEntries) {
 
   const std::string file = machine_.ScratchFolder() + "\\a\\file";
   ASSERT_TRUE(WriteTestFile(file, "x"));
-  EXPECT_EQ(platform::kErrorAlreadyExists, platform::CreateDirectoryWithParents(file));
+  // SHCreateDirectoryExA calls both "already exists"; a file is not the folder.
+  EXPECT_EQ(platform::kErrorFileExists, platform::CreateDirectoryWithParents(file));
+  EXPECT_EQ(platform::kErrorFileExists, platform::CreateDirectoryWithParents("\\\\?\\" + file));
   EXPECT_NE(platform::kErrorSuccess, platform::CreateDirectoryWithParents(file + "\\below"));
 
   EXPECT_EQ(platform::kErrorBadPathname, platform::CreateDirectoryWithParents("relative\\dir"));
@@ -44,6 +47,16 @@ TEST_F(FileSystemTest, DeleteReportsWhatWasMissing) {
   EXPECT_EQ(platform::kErrorFileNotFound, platform::DeletePath(folder + "\\doomed.txt"));
   EXPECT_EQ(platform::kErrorPathNotFound, platform::DeletePath(folder + "\\none\\doomed.txt"));
   EXPECT_EQ(platform::kErrorAccessDenied, platform::DeletePath(folder));
+
+  // A file marked read-only stays, as DeleteFileA leaves it.
+  const std::string kept = folder + "\\kept.txt";
+  uint32_t notApplied = 0;
+  ASSERT_TRUE(WriteTestFile(kept, "x"));
+  ASSERT_TRUE(platform::SetPathAttributes(kept, platform::kFileAttributeReadOnly, notApplied));
+  EXPECT_EQ(platform::kErrorAccessDenied, platform::DeletePath(kept));
+  EXPECT_TRUE(PathExists(kept));
+  ASSERT_TRUE(platform::SetPathAttributes(kept, 0, notApplied));
+  EXPECT_EQ(platform::kErrorSuccess, platform::DeletePath(kept));
 }
 
 TEST_F(FileSystemTest, FindsEntriesByMaskWithoutRegardToCase) {
@@ -73,10 +86,81 @@ TEST_F(FileSystemTest, FindsEntriesByMaskWithoutRegardToCase) {
   ASSERT_EQ(1u, entries.size());
   EXPECT_EQ("other.ini", entries[0].name);
 
+  // A final ".*" also matches names without an extension.
+  ASSERT_TRUE(WriteTestFile(folder + "\\setup", "x"));
+  ASSERT_EQ(platform::kErrorSuccess, platform::FindEntries(folder + "\\*.*", entries));
+  EXPECT_EQ(6u, entries.size());
+  ASSERT_EQ(platform::kErrorSuccess, platform::FindEntries(folder + "\\SETUP.*", entries));
+  ASSERT_EQ(1u, entries.size());
+  EXPECT_EQ("setup", entries[0].name);
+
   EXPECT_EQ(platform::kErrorFileNotFound, platform::FindEntries(folder + "\\*.exe", entries));
   EXPECT_TRUE(entries.empty());
   EXPECT_EQ(platform::kErrorPathNotFound,
             platform::FindEntries(folder + "\\missing\\*.ini", entries));
+}
+
+std::vector<std::string> NamesIn(const std::string& folder) {
+  std::vector<platform::FoundEntry> entries;
+  platform::FindEntries(folder + "\\*", entries);
+  std::vector<std::string> names;
+  for (const auto& entry : entries) names.push_back(entry.name);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST_F(FileSystemTest, OrdinaryPathsAreNormalisedAndPrefixedPathsTakenLiterally) {
+  const std::string folder = machine_.ScratchFolder();
+  const std::string literal = "\\\\?\\" + folder;
+  // Trailing dots and blanks leave the last name, and a single dot any
+  // folder name, unless the path is prefixed.
+  ASSERT_TRUE(WriteTestFile(folder + "\\plain.", "1"));
+  ASSERT_TRUE(WriteTestFile(folder + "\\blank ", "2"));
+  ASSERT_TRUE(WriteTestFile(literal + "\\kept.", "3"));
+  ASSERT_TRUE(WriteTestFile(literal + "\\kept ", "4"));
+  ASSERT_EQ(platform::kErrorSuccess, platform::CreateDirectoryWithParents(folder + "\\sub"));
+  ASSERT_TRUE(WriteTestFile(folder + "\\sub.\\inner.txt", "5"));
+  EXPECT_EQ((std::vector<std::string>{"blank", "kept ", "kept.", "plain", "sub"}), NamesIn(folder));
+  EXPECT_EQ("5", ReadTestFile(folder + "\\sub\\inner.txt"));
+  EXPECT_FALSE(PathExists(folder + "\\kept."));
+  EXPECT_TRUE(PathExists(literal + "\\kept."));
+
+  // "." and ".." are resolved in ordinary paths; in prefixed ones, like "/"
+  // inside a name, they are names Windows refuses.
+  EXPECT_EQ(platform::kErrorSuccess,
+            platform::CreateDirectoryWithParents(folder + "\\sub\\..\\up"));
+  EXPECT_TRUE(PathExists(folder + "\\up"));
+  EXPECT_EQ(platform::kErrorSuccess, platform::CreateDirectoryWithParents(folder + "/sub/slash"));
+  EXPECT_TRUE(PathExists(folder + "\\sub\\slash"));
+  for (const std::string refused : {"\\sub\\..\\up2", "\\.\\dot", "\\sub/slash2"}) {
+    EXPECT_EQ(platform::kErrorInvalidName, platform::CreateDirectoryWithParents(literal + refused))
+        << refused;
+  }
+  EXPECT_FALSE(PathExists(folder + "\\up2"));
+  EXPECT_FALSE(PathExists(folder + "\\sub\\slash2"));
+
+  // Only a prefixed path reaches such names again.
+  EXPECT_EQ(platform::kErrorFileNotFound, platform::DeletePath(folder + "\\kept."));
+  EXPECT_EQ(platform::kErrorSuccess, platform::DeletePath(literal + "\\kept."));
+  EXPECT_EQ(platform::kErrorSuccess, platform::DeletePath(literal + "\\kept "));
+}
+
+TEST_F(FileSystemTest, NetworkSharesWorkWithAndWithoutThePrefix) {
+  const std::string share = machine_.NetworkShareFolder();
+  if (share.empty()) GTEST_SKIP() << "no network share on this machine";
+  const std::string prefixed = "\\\\?\\UNC\\" + share.substr(2);
+  const std::string deep = prefixed + "\\made\\deep";
+  EXPECT_EQ(platform::kErrorSuccess, platform::CreateDirectoryWithParents(deep));
+  EXPECT_EQ(platform::kErrorAlreadyExists, platform::CreateDirectoryWithParents(deep));
+  uint32_t attributes = 0;
+  ASSERT_TRUE(platform::ReadPathAttributes(share + "\\made\\deep", attributes));
+  EXPECT_TRUE(attributes & platform::kFileAttributeDirectory);
+
+  ASSERT_TRUE(WriteTestFile(deep + "\\file.txt", "on the share"));
+  EXPECT_EQ("on the share", ReadTestFile(share + "\\made\\deep\\file.txt"));
+  EXPECT_EQ((std::vector<std::string>{"deep"}), NamesIn(prefixed + "\\made"));
+  EXPECT_EQ(platform::kErrorSuccess, platform::DeletePath(deep + "\\file.txt"));
+  EXPECT_EQ(platform::kErrorFileNotFound, platform::DeletePath(share + "\\made\\deep\\file.txt"));
 }
 
 TEST_F(FileSystemTest, FolderRemovalCopyAndOpening) {
@@ -108,7 +192,7 @@ TEST_F(FileSystemTest, SearchFindsSystemFilesAndChecksNamedPaths) {
   ASSERT_TRUE(WriteTestFile(system + "\\" + name, "x"));
   std::string found;
   EXPECT_EQ(platform::kErrorSuccess, platform::SearchForFile("", name, found));
-  EXPECT_TRUE(EqualsNoCase(system + "\\" + name, found)) << found;
+  EXPECT_TRUE(platform::OrdinalEqualsNoCase(system + "\\" + name, found)) << found;
   platform::DeletePath(system + "\\" + name);
   EXPECT_EQ(platform::kErrorFileNotFound, platform::SearchForFile("", name, found));
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "BuildVersion.h"
+#include "infra/LittleEndian.h"
 #include "infra/StringHelpers.h"
 #include "infra/SystemInfo.h"
 #include "platform/FileVersion.h"
@@ -99,8 +100,7 @@ TEST_F(FileVersionFilesTest, DamagedCopiesGiveNone) {
   EXPECT_EQ("", GetFileVersionString(Write("bad-signature.dll", badSignature)));
 
   std::string badPeHeader = good_;
-  const size_t newHeader =
-      static_cast<uint8_t>(good_[0x3C]) | (static_cast<uint8_t>(good_[0x3D]) << 8);
+  const size_t newHeader = ReadLe16(reinterpret_cast<const unsigned char*>(good_.data()) + 0x3C);
   ASSERT_EQ(std::string("PE\0\0", 4), badPeHeader.substr(newHeader, 4));
   badPeHeader[newHeader + 1] = 'X';
   EXPECT_EQ("", GetFileVersionString(Write("bad-pe-header.dll", badPeHeader)));

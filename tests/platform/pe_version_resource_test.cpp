@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "crafted_pe_image.h"
+#include "infra/LittleEndian.h"
 #include "platform/posix/pe_version_resource.h"
 #include "test_files.h"
 
@@ -18,16 +20,6 @@ namespace {
 using Image = std::vector<uint8_t>;
 
 std::string FixturePath(const char* name) { return std::string(VARNIK_FIXTURE_DIR) + "/" + name; }
-
-void Put16(Image& image, size_t at, uint16_t value) {
-  image.at(at) = static_cast<uint8_t>(value);
-  image.at(at + 1) = static_cast<uint8_t>(value >> 8);
-}
-
-void Put32(Image& image, size_t at, uint32_t value) {
-  Put16(image, at, static_cast<uint16_t>(value));
-  Put16(image, at + 2, static_cast<uint16_t>(value >> 16));
-}
 
 // "none", or the two version double words in hex.
 std::string Parsed(const Image& image) {
@@ -48,7 +40,7 @@ class FixtureImageTest : public ::testing::TestWithParam<const char*> {
       if (std::memcmp(&image_[at], key, sizeof key) == 0) block_ = at - 6;
     }
     ASSERT_GT(block_, 0u) << "no VS_VERSION_INFO in " << FixturePath(GetParam());
-    blockEnd_ = block_ + (image_[block_] | (image_[block_ + 1] << 8));
+    blockEnd_ = block_ + ReadLe16(&image_[block_]);
   }
 
   Image image_;
@@ -223,6 +215,24 @@ TEST(HandMadeImageTest, BrokenStructureGivesNone) {
   Put32(image, kTypeDirectory + 16, 2);
   Put16(image, kTypeDirectory + 14, 0xFFFF);
   EXPECT_EQ("none", Parsed(image));
+}
+
+}  // namespace
+
+namespace {
+
+// Many sections and long directories whose wanted entries come last: the
+// version is still the language-neutral one, from memory and from the file.
+TEST(CraftedImageTest, LongTablesStillGiveTheLanguageNeutralVersion) {
+  const Image image = CraftedVersionImage(65535, 131070, 0x00050006, 0x00070008);
+  EXPECT_EQ("00050006.00070008", Parsed(image));
+
+  const std::string path = ::testing::TempDir() + "crafted_version.dll";
+  ASSERT_TRUE(WriteTestFile(path, std::string(image.begin(), image.end())));
+  platform::FileVersion version;
+  EXPECT_TRUE(platform::posix::ReadPeFileVersion(path, version));
+  EXPECT_EQ(0x00070008u, version.leastSignificant);
+  std::remove(path.c_str());
 }
 
 }  // namespace

@@ -4,10 +4,10 @@
 #include <string>
 #include <thread>
 
-#include "infra/StringHelpers.h"
 #include "infra/SystemInfo.h"
 #include "platform/Environment.h"
 #include "platform/SystemFacts.h"
+#include "platform/TextCompare.h"
 #include "test_machine.h"
 
 namespace {
@@ -22,7 +22,8 @@ TEST_F(SystemFactsTest, SystemFoldersExistInWindowsShape) {
   EXPECT_EQ('\\', temp.back());
   EXPECT_NE('\\', windows.back());
   EXPECT_NE('\\', system.back());
-  EXPECT_TRUE(EqualsNoCase(windows + "\\system32", system)) << windows << " / " << system;
+  EXPECT_TRUE(platform::OrdinalEqualsNoCase(windows + "\\system32", system))
+      << windows << " / " << system;
   EXPECT_TRUE(FileExists(temp) && FileExists(windows) && FileExists(system));
   EXPECT_EQ(':', temp[1]);
 }

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "infra/StringHelpers.h"
 #include "platform/LastError.h"
+#include "platform/TextCompare.h"
 #include "session/FailureReport.h"
 #include "session/ResourceStrings.h"
 #include "session_fixture.h"
@@ -88,7 +88,7 @@ TEST_F(FailureReportTest, ReportFailureRaisesAndShowsAReadOnlyBoxInsideTheMargin
       platform::ChildWindows(loader_->ControlWindow());
   ASSERT_EQ(1u, children.size());
   const platform::WindowHandle box = children[0];
-  EXPECT_TRUE(EqualsNoCase("Edit", platform::ReadClassName(box)));
+  EXPECT_TRUE(platform::OrdinalEqualsNoCase("Edit", platform::ReadClassName(box)));
   EXPECT_EQ((platform::WindowRect{20, 10, 99, 49}), RelativeRect(box));
   EXPECT_EQ(text, platform::ReadWindowText(box));
   const uint32_t style = platform::ReadWindowStyle(box);

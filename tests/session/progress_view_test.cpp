@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "infra/StringHelpers.h"
+#include "platform/TextCompare.h"
 #include "session_fixture.h"
 
 namespace {
@@ -39,9 +40,10 @@ TEST_F(ProgressViewTest, RowsOfA400By200ControlAndTheirColours) {
     // Each record's rows cover the previous record's.
     EXPECT_EQ((WindowRect{100, 118, 300, 136}), RelativeRect(state.statusWindows[i]));
     EXPECT_EQ((WindowRect{100, 136, 300, 154}), RelativeRect(state.fileProgressWindows[i]));
-    EXPECT_TRUE(EqualsNoCase("static", platform::ReadClassName(state.statusWindows[i])));
     EXPECT_TRUE(
-        EqualsNoCase("msctls_progress32", platform::ReadClassName(state.fileProgressWindows[i])));
+        platform::OrdinalEqualsNoCase("static", platform::ReadClassName(state.statusWindows[i])));
+    EXPECT_TRUE(platform::OrdinalEqualsNoCase(
+        "msctls_progress32", platform::ReadClassName(state.fileProgressWindows[i])));
   }
   EXPECT_EQ("Download second in progress ...", platform::ReadWindowText(state.statusWindows[1]));
   EXPECT_EQ("", platform::ReadWindowText(state.componentsTextWindow));

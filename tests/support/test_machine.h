@@ -20,6 +20,12 @@ class TestMachine {
   // A Windows path ("C:\...") to an empty folder that belongs to this test.
   const std::string& ScratchFolder() const { return scratch_; }
 
+  // A new folder of this test on a network share, as "\\server\share\name";
+  // empty where the machine has no share to offer. posix: unc/ of the
+  // fresh root. Wine: the prefix's dosdevices/unc/, which Wine serves as
+  // \\server\share.
+  std::string NetworkShareFolder();
+
   // posix only: writes machine.ini of the fresh root. On win32 the machine
   // is what it is, and this returns false.
   bool Configure(const std::string& machineIni);
@@ -30,6 +36,7 @@ class TestMachine {
  private:
   std::string root_;
   std::string scratch_;
+  std::string shareHostFolder_;  // what the destructor removes, where it is not below root_
   std::string previousRoot_;
   bool hadPreviousRoot_ = false;
 };

@@ -28,6 +28,12 @@ TestMachine::~TestMachine() {
   }
 }
 
+std::string TestMachine::NetworkShareFolder() {
+  const std::string folder =
+      "\\\\varnik-test\\share\\" + std::filesystem::path(root_).filename().string();
+  return platform::CreateDirectoryWithParents(folder) == platform::kErrorSuccess ? folder : "";
+}
+
 bool TestMachine::Configure(const std::string& machineIni) {
   std::ofstream file(root_ + "/machine.ini", std::ios::binary | std::ios::trunc);
   file << machineIni;

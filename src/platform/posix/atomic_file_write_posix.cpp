@@ -32,7 +32,7 @@ Win32Error CreateNewFileBeside(const std::string& target, std::string& name, pos
     name = target + "." + std::to_string(getpid()) + "." + std::to_string(++counter) + ".tmp";
     fd.Reset(open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (fd.Valid()) return kErrorSuccess;
-    if (errno != EEXIST) return posix::FileErrorFromErrno(errno);
+    if (errno != EEXIST) return posix::FileErrorForPath(errno, name);
   }
 }
 
@@ -40,7 +40,8 @@ Win32Error CreateNewFileBeside(const std::string& target, std::string& name, pos
 
 Win32Error WriteFileAtomically(const std::string& path, const std::string& bytes,
                                SaveDurability durability) {
-  const std::string target = posix::HostPath(path);
+  std::string target;
+  if (!posix::MapWindowsPath(path, target)) return kErrorInvalidName;
   struct stat existing;
   const bool exists = stat(target.c_str(), &existing) == 0;
   // rename would replace a read-only file, an empty folder or a device;

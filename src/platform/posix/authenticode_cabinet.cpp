@@ -17,25 +17,26 @@ SignatureLayout CabinetLayout(LayoutStatus status) {
 
 }  // namespace
 
-SignatureLayout LocateCabinetSignature(const uint8_t* data, size_t size) {
+SignatureLayout LocateCabinetSignature(const ByteSource& file) {
+  const size_t size = static_cast<size_t>(file.Size());
   if (size < kFixedHeaderSize) return CabinetLayout(LayoutStatus::Malformed);
   uint16_t flags = 0;
-  ReadLe16(data, size, 30, flags);
+  file.Le16(30, flags);
   if (!(flags & kReservePresent)) return CabinetLayout(LayoutStatus::Unsigned);
 
   uint16_t headerReserve = 0;
   uint32_t marker = 0;
-  if (!ReadLe16(data, size, 36, headerReserve)) return CabinetLayout(LayoutStatus::Malformed);
+  if (!file.Le16(36, headerReserve)) return CabinetLayout(LayoutStatus::Malformed);
   // Another kind of reserved area: not a signature.
   if (headerReserve != kSignatureReserveSize) return CabinetLayout(LayoutStatus::Unsigned);
   if (size < kReserveEnd) return CabinetLayout(LayoutStatus::Malformed);
-  ReadLe32(data, size, 40, marker);
+  file.Le32(40, marker);
   if (marker != kSignatureReserveMarker) return CabinetLayout(LayoutStatus::Unsigned);
 
   uint32_t signatureOffset = 0;
   uint32_t signatureSize = 0;
-  ReadLe32(data, size, 44, signatureOffset);
-  ReadLe32(data, size, 48, signatureSize);
+  file.Le32(44, signatureOffset);
+  file.Le32(48, signatureSize);
   if (signatureOffset == 0 && signatureSize == 0) return CabinetLayout(LayoutStatus::Unsigned);
   if (signatureOffset < kReserveEnd || signatureSize == 0 || signatureOffset > size ||
       size - signatureOffset < signatureSize)

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/posix/byte_source.h"
+
 namespace platform::posix::authenticode {
 
 struct ByteRange {
@@ -34,13 +36,12 @@ struct SignatureLayout {
   std::vector<ByteRange> digested;  // in file order
 };
 
+// Only the few header fields on the way to the signature are read.
+SignatureLayout LocateSignature(const ByteSource& file);
+SignatureLayout LocatePeSignature(const ByteSource& file);
+SignatureLayout LocateCabinetSignature(const ByteSource& file);
+// A file held in memory.
 SignatureLayout LocateSignature(const uint8_t* data, size_t size);
-SignatureLayout LocatePeSignature(const uint8_t* data, size_t size);
-SignatureLayout LocateCabinetSignature(const uint8_t* data, size_t size);
-
-// Little-endian reads that fail instead of reading past size.
-bool ReadLe16(const uint8_t* data, size_t size, size_t offset, uint16_t& value);
-bool ReadLe32(const uint8_t* data, size_t size, size_t offset, uint32_t& value);
 
 // Appends [begin, end) when it is not empty.
 void AddRange(std::vector<ByteRange>& ranges, size_t begin, size_t end);

@@ -1,11 +1,10 @@
-#include <cstring>
-
 #include "platform/posix/authenticode_layout.h"
 
 namespace platform::posix::authenticode {
 namespace {
 
 constexpr size_t kNewHeaderPointer = 0x3C;  // e_lfanew
+constexpr uint32_t kPeSignature = 0x00004550;  // "PE\0\0"
 constexpr size_t kCoffHeaderSize = 20;
 constexpr uint16_t kPe32Magic = 0x10B;
 constexpr uint16_t kPe32PlusMagic = 0x20B;
@@ -23,22 +22,24 @@ SignatureLayout PeLayout(LayoutStatus status) {
 
 }  // namespace
 
-SignatureLayout LocatePeSignature(const uint8_t* data, size_t size) {
+SignatureLayout LocatePeSignature(const ByteSource& file) {
   const SignatureLayout malformed = PeLayout(LayoutStatus::Malformed);
+  const size_t size = static_cast<size_t>(file.Size());
   uint32_t peOffset = 0;
-  if (!ReadLe32(data, size, kNewHeaderPointer, peOffset)) return malformed;
+  uint32_t peSignature = 0;
+  if (!file.Le32(kNewHeaderPointer, peOffset)) return malformed;
   if (peOffset > size || size - peOffset < 4 + kCoffHeaderSize ||
-      std::memcmp(data + peOffset, "PE\0\0", 4) != 0)
+      !file.Le32(peOffset, peSignature) || peSignature != kPeSignature)
     return malformed;
 
   const size_t coff = static_cast<size_t>(peOffset) + 4;
   uint16_t optionalHeaderSize = 0;
-  if (!ReadLe16(data, size, coff + 16, optionalHeaderSize)) return malformed;
+  if (!file.Le16(coff + 16, optionalHeaderSize)) return malformed;
   const size_t optional = coff + kCoffHeaderSize;
   if (size - optional < optionalHeaderSize) return malformed;
 
   uint16_t magic = 0;
-  if (optionalHeaderSize < 2 || !ReadLe16(data, size, optional, magic)) return malformed;
+  if (optionalHeaderSize < 2 || !file.Le16(optional, magic)) return malformed;
   size_t directoryCountField = 0;
   size_t directories = 0;
   if (magic == kPe32Magic) {
@@ -54,7 +55,7 @@ SignatureLayout LocatePeSignature(const uint8_t* data, size_t size) {
   if (directories > optionalEnd) return malformed;
 
   uint32_t directoryCount = 0;
-  if (!ReadLe32(data, size, directoryCountField, directoryCount)) return malformed;
+  if (!file.Le32(directoryCountField, directoryCount)) return malformed;
   const size_t securityEntry = directories + kSecurityDirectory * kDirectoryEntrySize;
   // No security directory at all: a file that was never signed.
   if (directoryCount <= kSecurityDirectory || securityEntry + kDirectoryEntrySize > optionalEnd)
@@ -62,8 +63,8 @@ SignatureLayout LocatePeSignature(const uint8_t* data, size_t size) {
 
   uint32_t tableOffset = 0;
   uint32_t tableSize = 0;
-  ReadLe32(data, size, securityEntry, tableOffset);
-  ReadLe32(data, size, securityEntry + 4, tableSize);
+  file.Le32(securityEntry, tableOffset);
+  file.Le32(securityEntry + 4, tableSize);
   if (tableOffset == 0 && tableSize == 0) return PeLayout(LayoutStatus::Unsigned);
 
   // The table (its VirtualAddress is a file offset) must lie after the
@@ -76,9 +77,9 @@ SignatureLayout LocatePeSignature(const uint8_t* data, size_t size) {
   uint32_t certificateLength = 0;
   uint16_t revision = 0;
   uint16_t certificateType = 0;
-  ReadLe32(data, size, tableOffset, certificateLength);
-  ReadLe16(data, size, tableOffset + 4, revision);
-  ReadLe16(data, size, tableOffset + 6, certificateType);
+  file.Le32(tableOffset, certificateLength);
+  file.Le16(tableOffset + 4, revision);
+  file.Le16(tableOffset + 6, certificateType);
   if (certificateLength <= kWinCertificateHeader || certificateLength > tableSize) return malformed;
   if ((revision != kWinCertRevision2 && revision != kWinCertRevision1) ||
       certificateType != kWinCertTypePkcsSignedData)

@@ -3,7 +3,9 @@
 #include <openssl/crypto.h>
 #include <openssl/objects.h>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "platform/EmbeddedSignature.h"
 #include "platform/posix/authenticode_der.h"
@@ -147,13 +149,21 @@ HResult VerifySignerSignature(PKCS7_SIGNER_INFO* signer, X509* certificate,
              : kTrustEBadDigest;
 }
 
-HResult VerifyFileDigest(const uint8_t* file, const SignatureLayout& layout,
+HResult VerifyFileDigest(const ByteSource& file, const SignatureLayout& layout,
                          const IndirectData& indirect) {
   EvpMdCtxPtr context(EVP_MD_CTX_new());
   if (!context || EVP_DigestInit_ex(context.get(), indirect.digestAlgorithm, nullptr) != 1)
     return kTrustEFail;
+  // Small enough to stay in the cache, large enough for few reads.
+  std::vector<uint8_t> piece(size_t{1} << 18);
   for (const ByteRange& range : layout.digested) {
-    if (EVP_DigestUpdate(context.get(), file + range.offset, range.length) != 1) return kTrustEFail;
+    for (size_t done = 0; done < range.length;) {
+      const size_t length = std::min(piece.size(), range.length - done);
+      if (!file.Read(range.offset + done, length, piece.data()))
+        return HResultFromWin32(file.ReadError());
+      if (EVP_DigestUpdate(context.get(), piece.data(), length) != 1) return kTrustEFail;
+      done += length;
+    }
   }
   unsigned char digest[EVP_MAX_MD_SIZE];
   unsigned int length = 0;

@@ -40,8 +40,10 @@ HResult ReadIndirectData(PKCS7* signedData, SubjectKind kind, IndirectData& indi
 HResult VerifySignerSignature(PKCS7_SIGNER_INFO* signer, X509* certificate,
                               const IndirectData& indirect);
 
-// The digest of the file's digested ranges against the signed one.
-HResult VerifyFileDigest(const uint8_t* file, const SignatureLayout& layout,
+// The digest of the file's digested ranges against the signed one, read a
+// piece at a time. A range that can no longer be read (the file was
+// shortened) gives the Win32 error of the read as an HRESULT.
+HResult VerifyFileDigest(const ByteSource& file, const SignatureLayout& layout,
                          const IndirectData& indirect);
 
 // SHA-1 and the SHA-2 family; anything weaker is refused.

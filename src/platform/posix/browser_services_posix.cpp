@@ -1,26 +1,21 @@
-#include <cctype>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 #include "platform/BrowserServices.h"
+#include "platform/TextCompare.h"
 #include "platform/posix/machine_config.h"
 
 namespace platform {
 namespace {
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 bool IsLoopbackHost(const std::string& host) {
-  if (host == "localhost" || host == "[::1]") return true;
+  if (OrdinalEqualsNoCase(host, "localhost") || host == "[::1]") return true;
   if (host.rfind("127.", 0) != 0) return false;
   return host.find_first_not_of("0123456789.") == std::string::npos;
 }
 
-// The host of scheme://[user@]host[:port]/..., lower case; empty when the
-// URL has none.
+// The host of scheme://[user@]host[:port]/...; empty when the URL has none.
 std::string HostOf(const std::string& url, size_t authorityStart) {
   const size_t authorityEnd = url.find_first_of("/\\?#", authorityStart);
   std::string authority = url.substr(authorityStart, authorityEnd == std::string::npos
@@ -35,19 +30,20 @@ std::string HostOf(const std::string& url, size_t authorityStart) {
   } else {
     hostEnd = authority.find(':');
   }
-  return Lower(authority.substr(0, hostEnd));
+  return authority.substr(0, hostEnd);
 }
 
 // The most specific entry: the host itself, else the longest domain the
-// host lies below.
+// host lies below; host names compare without regard to case.
 bool LookUpZone(const posix::MachineConfig& config, const std::string& host, uint32_t& zone) {
   size_t bestLength = 0;
   bool found = false;
   for (const auto& [name, number] : config.zones) {
     const bool matches =
-        host == name || (host.size() > name.size() + 1 &&
-                         host.compare(host.size() - name.size(), name.size(), name) == 0 &&
-                         host[host.size() - name.size() - 1] == '.');
+        OrdinalEqualsNoCase(host, name) ||
+        (host.size() > name.size() + 1 &&
+         OrdinalEqualsNoCase(std::string_view(host).substr(host.size() - name.size()), name) &&
+         host[host.size() - name.size() - 1] == '.');
     if (matches && name.size() >= bestLength) {
       bestLength = name.size();
       zone = number;
@@ -62,15 +58,16 @@ bool LookUpZone(const posix::MachineConfig& config, const std::string& host, uin
 HResult QueryIeProtectedMode(bool& protectedMode) {
   protectedMode = false;
   const std::string setting = posix::LoadMachineConfig().ieProtectedMode;
-  if (setting == "on") {
+  if (OrdinalEqualsNoCase(setting, "on")) {
     protectedMode = true;
     return kSOk;
   }
-  if (setting == "off") return kSOk;
+  if (OrdinalEqualsNoCase(setting, "off")) return kSOk;
   // A failure code the function returns; anything else means no library.
   char* end = nullptr;
   const unsigned long code = std::strtoul(setting.c_str(), &end, 16);
-  if (setting.rfind("0x", 0) == 0 && end && *end == '\0' && (code & 0x80000000u))
+  if (OrdinalEqualsNoCase(std::string_view(setting).substr(0, 2), "0x") && end && *end == '\0' &&
+      (code & 0x80000000u))
     return static_cast<HResult>(static_cast<uint32_t>(code));
   return kENotImpl;
 }
@@ -78,10 +75,10 @@ HResult QueryIeProtectedMode(bool& protectedMode) {
 ZoneLookup MapUrlToZone(const std::string& url, uint32_t& zone) {
   const size_t colon = url.find(':');
   if (colon == std::string::npos || colon == 0) return ZoneLookup::Failed;
-  const std::string scheme = Lower(url.substr(0, colon));
+  const std::string scheme = url.substr(0, colon);
   const bool hasAuthority = url.compare(colon + 1, 2, "//") == 0;
   const std::string host = hasAuthority ? HostOf(url, colon + 3) : std::string();
-  if (scheme == "file" && host.empty()) {
+  if (OrdinalEqualsNoCase(scheme, "file") && host.empty()) {
     zone = kZoneLocalMachine;
     return ZoneLookup::Mapped;
   }
@@ -90,7 +87,8 @@ ZoneLookup MapUrlToZone(const std::string& url, uint32_t& zone) {
   const posix::MachineConfig config = posix::LoadMachineConfig();
   if (LookUpZone(config, host, zone)) return ZoneLookup::Mapped;
   // A file URL naming a server is a share of the local network.
-  zone = IsLoopbackHost(host) || scheme == "file" ? kZoneIntranet : kZoneInternet;
+  const bool local = IsLoopbackHost(host) || OrdinalEqualsNoCase(scheme, "file");
+  zone = local ? kZoneIntranet : kZoneInternet;
   return ZoneLookup::Mapped;
 }
 

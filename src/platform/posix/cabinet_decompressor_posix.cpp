@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -49,7 +50,9 @@ PortFile* FileOf(mspack_file* file) { return reinterpret_cast<PortFile*>(file); 
 
 mspack_file* PortOpen(mspack_system* self, const char* filename, int mode) {
   auto* port = reinterpret_cast<PortSystem*>(self);
-  auto file = std::make_unique<PortFile>();
+  // No exception may unwind through libmspack.
+  std::unique_ptr<PortFile> file(new (std::nothrow) PortFile);
+  if (!file) return nullptr;
   if (filename == kMemberOutputName) {
     if (!port->memberOutput || mode != MSPACK_SYS_OPEN_WRITE) return nullptr;
     file->file = port->memberOutput;
@@ -202,7 +205,14 @@ class CabinetDecompressor::Impl {
     // Cabinets appended to the set are released with the first one; their
     // names must live as long as they do.
     openedNames_.clear();
-    const bool copied = CopyMembers(*cabinet, folderIndices, sink);
+    bool copied = false;
+    // A sink that throws fails the copy, as it does on win32, and the
+    // cabinets are released all the same.
+    try {
+      copied = CopyMembers(*cabinet, folderIndices, sink);
+    } catch (...) {
+      copied = false;
+    }
     decompressor_->close(decompressor_, cabinet);
     return copied;
   }

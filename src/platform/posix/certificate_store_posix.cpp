@@ -12,6 +12,7 @@
 
 #include "infra/StringHelpers.h"
 #include "platform/CertificateStore.h"
+#include "platform/TextCompare.h"
 #include "platform/posix/tls_policy.h"
 #include "platform/posix/machine_root.h"
 
@@ -80,8 +81,8 @@ std::shared_ptr<const ClientIdentity> ReadIdentity(const std::filesystem::path& 
   std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
   if (!file) return nullptr;
   const std::string extension = path.extension().string();
-  if (EqualsNoCase(extension, ".p12") || EqualsNoCase(extension, ".pfx")) return ReadPkcs12(file.get());
-  if (EqualsNoCase(extension, ".pem") || EqualsNoCase(extension, ".crt")) return ReadPem(file.get());
+  if (OrdinalEqualsNoCase(extension, ".p12") || OrdinalEqualsNoCase(extension, ".pfx")) return ReadPkcs12(file.get());
+  if (OrdinalEqualsNoCase(extension, ".pem") || OrdinalEqualsNoCase(extension, ".crt")) return ReadPem(file.get());
   return nullptr;
 }
 

@@ -7,11 +7,11 @@
 #include "platform/EmbeddedSignature.h"
 #include "platform/FileSystem.h"
 #include "platform/posix/authenticode_layout.h"
-#include "platform/posix/authenticode_mapped_file.h"
 #include "platform/posix/authenticode_name.h"
 #include "platform/posix/authenticode_signed_data.h"
 #include "platform/posix/authenticode_timestamp.h"
 #include "platform/posix/authenticode_trust.h"
+#include "platform/posix/byte_source.h"
 #include "platform/posix/wide_text.h"
 
 namespace platform {
@@ -22,10 +22,10 @@ using namespace posix::authenticode;
 // What a Windows file path names on this machine.
 std::string HostPathOf(const WideString& path) { return ToNativePath(posix::ToUtf8(path)); }
 
-// A file's signature as far as it can be read: the mapped file, where the
+// A file's signature as far as it can be read: the open file, where the
 // signature lies and the decoded SignedData.
 struct LoadedSignature {
-  MappedFile file;
+  posix::FileBytes file;
   SignatureLayout layout;
   Pkcs7Ptr signedData;
 };
@@ -34,7 +34,7 @@ struct LoadedSignature {
 HResult LoadSignature(const WideString& path, LoadedSignature& loaded, Win32Error& fileError) {
   fileError = loaded.file.Open(HostPathOf(path));
   if (fileError != kErrorSuccess) return HResultFromWin32(fileError);
-  loaded.layout = LocateSignature(loaded.file.Data(), loaded.file.Size());
+  loaded.layout = LocateSignature(loaded.file);
   switch (loaded.layout.status) {
     case LayoutStatus::Signed: break;
     case LayoutStatus::UnknownForm: return kTrustESubjectFormUnknown;
@@ -42,7 +42,9 @@ HResult LoadSignature(const WideString& path, LoadedSignature& loaded, Win32Erro
     case LayoutStatus::Malformed: return kTrustENoSignature;
   }
   const ByteRange& signature = loaded.layout.signature;
-  loaded.signedData = DecodeSignedData(loaded.file.Data() + signature.offset, signature.length);
+  std::vector<uint8_t> der;
+  if (!loaded.file.Read(signature.offset, signature.length, der)) return kTrustENoSignature;
+  loaded.signedData = DecodeSignedData(der.data(), der.size());
   return loaded.signedData ? kSOk : kTrustENoSignature;
 }
 
@@ -148,7 +150,7 @@ HResult VerifyTrustOfFile(const TrustFileRequest& request) {
   IndirectData indirect;
   HResult result = ReadIndirectData(signedData, loaded.layout.kind, indirect);
   if (result == kSOk) result = VerifySignerSignature(signer, certificate, indirect);
-  if (result == kSOk) result = VerifyFileDigest(loaded.file.Data(), loaded.layout, indirect);
+  if (result == kSOk) result = VerifyFileDigest(loaded.file, loaded.layout, indirect);
   if (result != kSOk) return result;
 
   std::time_t signedAt = 0;

@@ -41,9 +41,10 @@ FileLock::~FileLock() { Release(); }
 
 Win32Error FileLock::Acquire(const std::string& lockPath, FileLockMode mode, uint32_t timeoutMs) {
   Release();
-  const std::string hostPath = posix::HostPath(lockPath);
+  std::string hostPath;
+  if (!posix::MapWindowsPath(lockPath, hostPath)) return kErrorInvalidName;
   posix::UniqueFd file(open(hostPath.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666));
-  if (!file.Valid()) return posix::FileErrorFromErrno(errno);
+  if (!file.Valid()) return posix::FileErrorForPath(errno, hostPath);
   const int operation = mode == FileLockMode::Exclusive ? LOCK_EX : LOCK_SH;
   if (timeoutMs == kInfiniteWait) {
     if (!LockWaiting(file.Get(), operation)) return posix::FileErrorFromErrno(errno);

@@ -10,6 +10,7 @@
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
 #include "platform/SystemFacts.h"
+#include "platform/posix/unique_fd.h"
 
 namespace platform {
 namespace {
@@ -71,10 +72,9 @@ bool CreateTempFileName(const std::string& folder, const std::string& prefix, st
     const unsigned unique = (start + attempt) & 0xFFFFu;
     if (unique == 0) continue;
     const std::string candidate = stem + Format("%X.tmp", unique);
-    const int fd = open(ToNativePath(candidate).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                        0666);
-    if (fd >= 0) {
-      close(fd);
+    const posix::UniqueFd file(
+        open(ToNativePath(candidate).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (file.Valid()) {
       path = candidate;
       return true;
     }

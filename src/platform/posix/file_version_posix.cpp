@@ -1,4 +1,5 @@
 #include "BuildVersion.h"
+#include "infra/LittleEndian.h"
 #include "platform/FileSystem.h"
 #include "platform/FileVersion.h"
 #include "platform/SystemFacts.h"
@@ -37,8 +38,8 @@ bool VersionResource::QueryTranslations(std::vector<VersionTranslation>& transla
     return false;
   for (size_t at = 0; at + 4 <= value.bytes.size(); at += 4) {
     VersionTranslation entry;
-    entry.language = static_cast<uint16_t>(value.bytes[at] | (value.bytes[at + 1] << 8));
-    entry.codePage = static_cast<uint16_t>(value.bytes[at + 2] | (value.bytes[at + 3] << 8));
+    entry.language = ReadLe16(&value.bytes[at]);
+    entry.codePage = ReadLe16(&value.bytes[at + 2]);
     translations.push_back(entry);
   }
   return true;

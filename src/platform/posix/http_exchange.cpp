@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "infra/StringHelpers.h"
+#include "platform/TextCompare.h"
 #include "platform/posix/internet_settings.h"
 
 namespace platform::posix {
@@ -435,9 +436,9 @@ std::string SessionCookies(const std::string& url, bool includeHttpOnly) {
     if (httpOnly && !includeHttpOnly) continue;
     if (!domain.empty() && domain[0] == '.') domain = domain.substr(1);
     const bool domainMatches =
-        EqualsNoCase(parts.host, domain) ||
+        OrdinalEqualsNoCase(parts.host, domain) ||
         (fields[1] == "TRUE" && parts.host.size() > domain.size() &&
-         EqualsNoCase(parts.host.substr(parts.host.size() - domain.size()), domain) &&
+         OrdinalEqualsNoCase(parts.host.substr(parts.host.size() - domain.size()), domain) &&
          parts.host[parts.host.size() - domain.size() - 1] == '.');
     const std::string& path = fields[2];
     const bool pathMatches = parts.path.compare(0, path.size(), path) == 0 &&

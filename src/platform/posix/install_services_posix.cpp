@@ -6,6 +6,7 @@
 #include "infra/StringHelpers.h"
 #include "platform/FileSystem.h"
 #include "platform/InstallServices.h"
+#include "platform/TextCompare.h"
 #include "platform/posix/reg_text.h"
 #include "platform/posix/registry_hive.h"
 #include "platform/posix/registry_store.h"
@@ -13,7 +14,6 @@
 namespace platform {
 namespace {
 
-using posix::RegistryNamesEqual;
 using posix::RegTextDocument;
 using posix::RegTextSection;
 
@@ -28,11 +28,11 @@ void SplitByHive(const RegTextDocument& document, RegTextDocument& currentUser,
   const std::string machineRoot = posix::HiveRootName(RegistryRoot::LocalMachine);
   for (RegTextSection section : document.sections) {
     const std::string root = section.key.front();
-    if (RegistryNamesEqual(root, userRoot)) {
+    if (OrdinalEqualsNoCase(root, userRoot)) {
       currentUser.sections.push_back(std::move(section));
-    } else if (RegistryNamesEqual(root, machineRoot)) {
+    } else if (OrdinalEqualsNoCase(root, machineRoot)) {
       localMachine.sections.push_back(std::move(section));
-    } else if (RegistryNamesEqual(root, kClassesRoot)) {
+    } else if (OrdinalEqualsNoCase(root, kClassesRoot)) {
       section.key.erase(section.key.begin());
       section.key.insert(section.key.begin(), {machineRoot, "SOFTWARE", "Classes"});
       localMachine.sections.push_back(std::move(section));
@@ -47,8 +47,8 @@ bool DeletesAHive(const RegTextDocument& document) {
     if (section.remove && section.key.size() == 1) return true;
     // [-HKEY_CLASSES_ROOT] became the machine's whole Classes key.
     if (section.remove && section.key.size() == 3 &&
-        RegistryNamesEqual(section.key[1], "SOFTWARE") &&
-        RegistryNamesEqual(section.key[2], "Classes"))
+        OrdinalEqualsNoCase(section.key[1], "SOFTWARE") &&
+        OrdinalEqualsNoCase(section.key[2], "Classes"))
       return true;
   }
   return false;

@@ -4,6 +4,7 @@
 
 #include "infra/StringHelpers.h"
 #include "platform/Registry.h"
+#include "platform/TextCompare.h"
 
 namespace platform::posix {
 namespace {
@@ -26,16 +27,16 @@ std::vector<std::string> Split(const std::string& text, char separator) {
 }
 
 bool IsLoopback(const std::string& host) {
-  return EqualsNoCase(host, "localhost") || host.rfind("127.", 0) == 0 || host == "[::1]" ||
+  return OrdinalEqualsNoCase(host, "localhost") || host.rfind("127.", 0) == 0 || host == "[::1]" ||
          host == "::1";
 }
 
 bool Bypassed(const std::string& host, const std::string& overrideList) {
   bool loopbackBypassed = true;
   for (const std::string& entry : Split(overrideList, ';')) {
-    if (EqualsNoCase(entry, "<-loopback>")) {
+    if (OrdinalEqualsNoCase(entry, "<-loopback>")) {
       loopbackBypassed = false;
-    } else if (EqualsNoCase(entry, "<local>")) {
+    } else if (OrdinalEqualsNoCase(entry, "<local>")) {
       if (host.find('.') == std::string::npos && host.find(':') == std::string::npos) return true;
     } else if (MatchesWildcard(host, entry)) {
       return true;
@@ -51,7 +52,7 @@ std::string ProxyForScheme(const std::string& server, const std::string& scheme)
     const size_t equals = entry.find('=');
     if (equals == std::string::npos) {
       fallback = entry;
-    } else if (EqualsNoCase(entry.substr(0, equals), scheme)) {
+    } else if (OrdinalEqualsNoCase(entry.substr(0, equals), scheme)) {
       return entry.substr(equals + 1);
     }
   }

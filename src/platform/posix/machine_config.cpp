@@ -3,7 +3,9 @@
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
+#include <string_view>
 
+#include "platform/TextCompare.h"
 #include "platform/posix/machine_root.h"
 
 namespace platform::posix {
@@ -17,9 +19,19 @@ std::string Trim(const std::string& text) {
   return text.substr(first, last - first);
 }
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
+// The user's profile folder is C:\Users\<name>: a name that is not one
+// plain folder name would place it, and everything below it, elsewhere.
+bool IsPlainFolderName(const std::string& name) {
+  if (name.empty() || name.size() > 255 || name == "." || name == "..") return false;
+  // Windows drops trailing dots and blanks, so such a name names another
+  // folder.
+  if (name.back() == '.' || name.back() == ' ') return false;
+  constexpr std::string_view kNotInNames = "\\/:*?\"<>|";
+  for (const char c : name) {
+    if (static_cast<unsigned char>(c) < 0x20 || kNotInNames.find(c) != std::string_view::npos)
+      return false;
+  }
+  return true;
 }
 
 void SetNumber(const std::string& value, uint32_t& field, int base = 10) {
@@ -48,28 +60,32 @@ MachineConfig LoadMachineConfig() {
     line = Trim(line.substr(0, line.find(';')));
     if (line.empty()) continue;
     if (line.front() == '[' && line.back() == ']') {
-      section = Lower(Trim(line.substr(1, line.size() - 2)));
+      section = Trim(line.substr(1, line.size() - 2));
       continue;
     }
     size_t equals = line.find('=');
     if (equals == std::string::npos) continue;
-    const std::string key = section + "." + Lower(Trim(line.substr(0, equals)));
+    const std::string name = Trim(line.substr(0, equals));
     const std::string value = Trim(line.substr(equals + 1));
-    if (key == "os.major") SetNumber(value, config.osMajor);
-    else if (key == "os.minor") SetNumber(value, config.osMinor);
-    else if (key == "os.build") SetNumber(value, config.osBuild);
-    else if (key == "os.platform") SetNumber(value, config.osPlatform);
-    else if (key == "os.product_type") SetNumber(value, config.productType);
-    else if (key == "os.service_pack_major") SetNumber(value, config.servicePackMajor);
-    else if (key == "os.service_pack_minor") SetNumber(value, config.servicePackMinor);
-    else if (key == "os.service_pack") config.servicePack = value;
-    else if (key == "os.suite_mask") SetNumber(value, config.suiteMask, 0);
-    else if (key == "user.name" && !value.empty()) config.userName = value;
-    else if (key == "user.administrator")
-      config.userIsAdministrator = Lower(value) == "true" || value == "1" || Lower(value) == "yes";
-    else if (key == "user.elevation_type") SetNumber(value, config.elevationType);
-    else if (key == "browser.ie_protected_mode") config.ieProtectedMode = Lower(value);
-    else if (section == "zones") AddZone(key.substr(section.size() + 1), value, config);
+    const auto is = [&](const char* wantedSection, const char* wantedName) {
+      return OrdinalEqualsNoCase(section, wantedSection) && OrdinalEqualsNoCase(name, wantedName);
+    };
+    if (is("os", "major")) SetNumber(value, config.osMajor);
+    else if (is("os", "minor")) SetNumber(value, config.osMinor);
+    else if (is("os", "build")) SetNumber(value, config.osBuild);
+    else if (is("os", "platform")) SetNumber(value, config.osPlatform);
+    else if (is("os", "product_type")) SetNumber(value, config.productType);
+    else if (is("os", "service_pack_major")) SetNumber(value, config.servicePackMajor);
+    else if (is("os", "service_pack_minor")) SetNumber(value, config.servicePackMinor);
+    else if (is("os", "service_pack")) config.servicePack = value;
+    else if (is("os", "suite_mask")) SetNumber(value, config.suiteMask, 0);
+    else if (is("user", "name") && IsPlainFolderName(value)) config.userName = value;
+    else if (is("user", "administrator"))
+      config.userIsAdministrator = OrdinalEqualsNoCase(value, "true") || value == "1" ||
+                                   OrdinalEqualsNoCase(value, "yes");
+    else if (is("user", "elevation_type")) SetNumber(value, config.elevationType);
+    else if (is("browser", "ie_protected_mode")) config.ieProtectedMode = value;
+    else if (OrdinalEqualsNoCase(section, "zones")) AddZone(name, value, config);
   }
   return config;
 }

@@ -7,7 +7,7 @@
 //   service_pack_major=0  service_pack_minor=0  service_pack=
 //   suite_mask=0x100        decimal, or hexadecimal after "0x"
 //   [user]
-//   name=user
+//   name=user            one plain folder name, else the default stays
 //   administrator=false
 //   elevation_type=1        TokenElevationType: 1 default, 2 full, 3 limited
 //   [browser]

@@ -5,23 +5,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
 #include <set>
 #include <system_error>
-#include <vector>
 
-#include "infra/StringHelpers.h"
+#include "platform/TextCompare.h"
 #include "platform/posix/machine_config.h"
+#include "platform/posix/windows_path.h"
 
 namespace platform::posix {
 namespace {
-
-bool StartsWith(const std::string& text, const char* prefix) {
-  return text.rfind(prefix, 0) == 0;
-}
 
 // The name of an entry of folder that equals name without regard to case,
 // or name itself when there is none.
@@ -30,7 +25,7 @@ std::string MatchEntryName(const std::string& folder, const std::string& name) {
   if (!dir) return name;
   std::string found = name;
   while (dirent* entry = readdir(dir)) {
-    if (EqualsNoCase(entry->d_name, name)) {
+    if (OrdinalEqualsNoCase(entry->d_name, name)) {
       found = entry->d_name;
       break;
     }
@@ -42,23 +37,6 @@ std::string MatchEntryName(const std::string& folder, const std::string& name) {
 bool PathExists(const std::string& path) {
   struct stat info;
   return lstat(path.c_str(), &info) == 0;
-}
-
-std::vector<std::string> SplitComponents(const std::string& rest) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  while (start <= rest.size()) {
-    size_t end = rest.find('\\', start);
-    if (end == std::string::npos) end = rest.size();
-    std::string part = rest.substr(start, end - start);
-    if (part == "..") {
-      if (!parts.empty()) parts.pop_back();
-    } else if (!part.empty() && part != ".") {
-      parts.push_back(part);
-    }
-    start = end + 1;
-  }
-  return parts;
 }
 
 }  // namespace
@@ -104,56 +82,35 @@ void EnsureMachineLayout() {
   if (!error) prepared.insert(preparedKey);
 }
 
-std::string HostPath(const std::string& windowsPath) {
-  std::string path = windowsPath;
-  if (StartsWith(path, "\\\\?\\UNC\\")) {
-    path = "\\\\" + path.substr(8);
-  } else if (StartsWith(path, "\\\\?\\")) {
-    path = path.substr(4);
+bool MapWindowsPath(const std::string& windowsPath, std::string& hostPath) {
+  hostPath.clear();
+  WindowsPath parsed;
+  if (!ParseWindowsPath(windowsPath, parsed)) return false;
+  if (parsed.kind == WindowsPath::Kind::Host || parsed.kind == WindowsPath::Kind::Relative) {
+    hostPath = parsed.text;
+    return true;
   }
-  if (!path.empty() && path[0] == '/') {
-    // A host path; a "\" joined onto it by Windows-minded code is a separator.
-    for (char& c : path) {
-      if (c == '\\') c = '/';
-    }
-    return path;
-  }
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-
-  std::string base;
-  std::string rest;
-  if (StartsWith(path, "\\\\")) {
-    base = MachineRoot() + "/unc";
-    rest = path.substr(2);
-  } else if (path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) &&
-             path[1] == ':') {
-    EnsureMachineLayout();
-    base = MachineRoot() + "/drive_" +
-           static_cast<char>(std::tolower(static_cast<unsigned char>(path[0])));
-    rest = path.substr(2);
-  } else if (!path.empty() && path[0] == '\\') {
-    EnsureMachineLayout();
-    base = MachineRoot() + "/drive_c";
-    rest = path.substr(1);
+  std::string host;
+  if (parsed.kind == WindowsPath::Kind::Unc) {
+    host = MachineRoot() + "/unc";
   } else {
-    // Relative: only the separators change.
-    std::string relative = path;
-    for (char& c : relative) {
-      if (c == '\\') c = '/';
-    }
-    return relative;
+    EnsureMachineLayout();
+    host = MachineRoot() + "/drive_" + parsed.drive;
   }
-
-  std::string host = base;
-  bool parentExists = PathExists(base);
-  for (const std::string& part : SplitComponents(rest)) {
-    std::string name = part;
-    if (parentExists && !PathExists(host + "/" + name)) name = MatchEntryName(host, name);
-    host += "/" + name;
+  bool parentExists = PathExists(host);
+  for (const std::string& name : parsed.names) {
+    std::string matched = name;
+    if (parentExists && !PathExists(host + "/" + matched)) matched = MatchEntryName(host, matched);
+    host += "/" + matched;
     parentExists = parentExists && PathExists(host);
   }
+  hostPath = host;
+  return true;
+}
+
+std::string HostPath(const std::string& windowsPath) {
+  std::string host;
+  MapWindowsPath(windowsPath, host);
   return host;
 }
 

@@ -18,11 +18,14 @@ std::string MachineRoot();
 // ProgramData, Program Files) once per root and process.
 void EnsureMachineLayout();
 
-// Maps a Windows path onto the host file system. Drive paths go beneath the
-// root; a path that already starts with "/" is a host path and is kept;
-// relative paths stay relative to the working folder. "." and ".." are
-// resolved as Windows resolves them, and every existing component is matched
-// without regard to case.
+// Maps a Windows path onto the host file system. Drive and UNC paths go
+// beneath the root, read as windows_path.h says; a path that already starts
+// with "/" is a host path and is kept; relative paths stay relative to the
+// working folder. Every existing component is matched without regard to
+// case. False, with an empty hostPath, for a path Windows refuses as a name
+// (ERROR_INVALID_NAME).
+bool MapWindowsPath(const std::string& windowsPath, std::string& hostPath);
+// The same, empty for a refused path, for callers with no error to report.
 std::string HostPath(const std::string& windowsPath);
 
 // The user's profile folder and other well-known Windows paths on this

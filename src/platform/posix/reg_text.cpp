@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string_view>
 
+#include "infra/LittleEndian.h"
+#include "platform/TextCompare.h"
 #include "platform/posix/wide_text.h"
 
 namespace platform::posix {
@@ -31,20 +33,15 @@ std::string_view TrimRight(std::string_view text) {
   return text.substr(0, end);
 }
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i) {
-    if (LowerAscii(text[i]) != LowerAscii(prefix[i])) return false;
-  }
-  return true;
+// Keywords of the format ("dword:", "hex") in any case.
+bool StartsWithKeyword(std::string_view text, std::string_view keyword) {
+  return OrdinalEqualsNoCase(text.substr(0, keyword.size()), keyword);
 }
 
 int HexDigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
-  c = LowerAscii(c);
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
 
@@ -195,8 +192,8 @@ class Parser {
       value.value.data.push_back(0);
       return true;
     }
-    if (StartsWithNoCase(data, "dword:")) return ParseDword(data.substr(6), value.value);
-    if (StartsWithNoCase(data, "hex")) return ParseHex(data.substr(3), value.value);
+    if (StartsWithKeyword(data, "dword:")) return ParseDword(data.substr(6), value.value);
+    if (StartsWithKeyword(data, "hex")) return ParseHex(data.substr(3), value.value);
     return Fail("unknown value data");
   }
 
@@ -338,10 +335,7 @@ void AppendValue(std::string& out, const RegTextValue& value) {
     out += EscapeQuoted(std::string(data.data.begin(), data.data.end() - 1));
   } else if (data.type == RegistryValueType::Dword && data.data.size() == 4) {
     char digits[16];
-    const uint32_t number = static_cast<uint32_t>(data.data[0]) |
-                            static_cast<uint32_t>(data.data[1]) << 8 |
-                            static_cast<uint32_t>(data.data[2]) << 16 |
-                            static_cast<uint32_t>(data.data[3]) << 24;
+    const uint32_t number = ReadLe32(data.data.data());
     std::snprintf(digits, sizeof(digits), "%08x", number);
     out += "dword:";
     out += digits;

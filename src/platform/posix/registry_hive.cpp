@@ -3,8 +3,6 @@
 namespace platform::posix {
 namespace {
 
-char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
 void ExportKey(const RegistryHiveKey& key, std::vector<std::string>& path,
                RegTextDocument& document) {
   RegTextSection section;
@@ -25,24 +23,6 @@ void ExportKey(const RegistryHiveKey& key, std::vector<std::string>& path,
 
 }  // namespace
 
-bool RegistryNameLess::operator()(const std::string& a, const std::string& b) const {
-  const size_t common = a.size() < b.size() ? a.size() : b.size();
-  for (size_t i = 0; i < common; ++i) {
-    const auto left = static_cast<unsigned char>(UpperAscii(a[i]));
-    const auto right = static_cast<unsigned char>(UpperAscii(b[i]));
-    if (left != right) return left < right;
-  }
-  return a.size() < b.size();
-}
-
-bool RegistryNamesEqual(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
-  }
-  return true;
-}
-
 RegistryHiveKey* RegistryHiveKey::FindSubKey(const std::string& name) const {
   const auto found = subKeys_.find(name);
   return found == subKeys_.end() ? nullptr : found->second.get();
@@ -59,7 +39,7 @@ bool RegistryHiveKey::DeleteSubKey(const std::string& name) { return subKeys_.er
 
 const RegistryValue* RegistryHiveKey::FindValue(const std::string& name) const {
   for (const auto& [existing, value] : values_) {
-    if (RegistryNamesEqual(existing, name)) return &value;
+    if (OrdinalEqualsNoCase(existing, name)) return &value;
   }
   return nullptr;
 }
@@ -67,7 +47,7 @@ const RegistryValue* RegistryHiveKey::FindValue(const std::string& name) const {
 void RegistryHiveKey::SetValue(const std::string& name, const RegistryValue& value) {
   // Like Windows, a value that is replaced keeps its name and its place.
   for (auto& [existing, stored] : values_) {
-    if (RegistryNamesEqual(existing, name)) {
+    if (OrdinalEqualsNoCase(existing, name)) {
       stored = value;
       return;
     }
@@ -77,7 +57,7 @@ void RegistryHiveKey::SetValue(const std::string& name, const RegistryValue& val
 
 bool RegistryHiveKey::DeleteValue(const std::string& name) {
   for (auto it = values_.begin(); it != values_.end(); ++it) {
-    if (RegistryNamesEqual(it->first, name)) {
+    if (OrdinalEqualsNoCase(it->first, name)) {
       values_.erase(it);
       return true;
     }
@@ -115,11 +95,11 @@ bool RegistryHive::Delete(const std::vector<std::string>& path) {
 
 bool RegistryHive::Merge(const RegTextDocument& document) {
   for (const RegTextSection& section : document.sections) {
-    if (section.remove && section.key.size() == 1 && RegistryNamesEqual(section.key[0], rootName_))
+    if (section.remove && section.key.size() == 1 && OrdinalEqualsNoCase(section.key[0], rootName_))
       return false;
   }
   for (const RegTextSection& section : document.sections) {
-    if (section.key.empty() || !RegistryNamesEqual(section.key[0], rootName_)) continue;
+    if (section.key.empty() || !OrdinalEqualsNoCase(section.key[0], rootName_)) continue;
     const std::vector<std::string> path(section.key.begin() + 1, section.key.end());
     if (section.remove) {
       Delete(path);

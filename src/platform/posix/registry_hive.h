@@ -1,7 +1,7 @@
 // One hive of the posix registry in memory: a tree of keys under the root
 // key (HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE), loaded from and saved as
-// .reg text. Key and value names compare without regard to case (ASCII
-// letters) and keep the case they were created with; subkeys are kept in
+// .reg text. Key and value names compare with ordinal folding
+// (platform/TextCompare.h) and keep the case they were created with; subkeys are kept in
 // the order Windows enumerates them, values in the order they were added.
 #pragma once
 
@@ -12,20 +12,14 @@
 #include <vector>
 
 #include "platform/Registry.h"
+#include "platform/TextCompare.h"
 #include "platform/posix/reg_text.h"
 
 namespace platform::posix {
 
-// Windows orders names by their upper-case form.
-struct RegistryNameLess {
-  bool operator()(const std::string& a, const std::string& b) const;
-};
-
-bool RegistryNamesEqual(const std::string& a, const std::string& b);
-
 class RegistryHiveKey {
  public:
-  using SubKeys = std::map<std::string, std::unique_ptr<RegistryHiveKey>, RegistryNameLess>;
+  using SubKeys = std::map<std::string, std::unique_ptr<RegistryHiveKey>, OrdinalLessNoCase>;
   using Values = std::vector<std::pair<std::string, RegistryValue>>;
 
   RegistryHiveKey* FindSubKey(const std::string& name) const;

@@ -7,6 +7,7 @@
 
 #include "platform/AtomicFileWrite.h"
 #include "platform/FileLock.h"
+#include "platform/TextCompare.h"
 #include "platform/posix/file_errors.h"
 #include "platform/posix/machine_root.h"
 #include "platform/posix/unique_fd.h"
@@ -103,7 +104,7 @@ Win32Error LoadHive(RegistryRoot root, RegistryHive& hive) {
   if (!ParseRegText(bytes, document, parseError)) return kErrorRegistryCorrupt;
   // A hive file names its own root only.
   for (const RegTextSection& section : document.sections) {
-    if (section.key.empty() || !RegistryNamesEqual(section.key[0], hive.RootName()))
+    if (section.key.empty() || !OrdinalEqualsNoCase(section.key[0], hive.RootName()))
       return kErrorRegistryCorrupt;
   }
   return hive.Merge(document) ? kErrorSuccess : kErrorRegistryCorrupt;

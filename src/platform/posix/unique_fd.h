@@ -1,7 +1,12 @@
-// Owns a file descriptor and closes it when it goes.
+// The posix port's one owner of an open file descriptor, closed when it
+// goes, and the one way it reads a file at an offset. Descriptors are opened
+// with O_CLOEXEC so the programs the loader starts do not inherit them.
 #pragma once
 
 #include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
 
 namespace platform::posix {
 
@@ -36,5 +41,11 @@ class UniqueFd {
  private:
   int fd_;
 };
+
+// Exactly length bytes from offset on, retried after signals. The file may
+// end first, for instance when it was shortened since its size was taken;
+// after Failed, errno tells why.
+enum class ReadOutcome { Complete, EndOfFile, Failed };
+ReadOutcome ReadExactlyAt(int fd, uint64_t offset, void* buffer, size_t length);
 
 }  // namespace platform::posix

@@ -1,6 +1,7 @@
 #include "platform/posix/version_block.h"
 
-#include "infra/StringHelpers.h"
+#include "infra/LittleEndian.h"
+#include "platform/TextCompare.h"
 #include "platform/posix/wide_text.h"
 
 namespace platform::posix {
@@ -15,9 +16,7 @@ class BlockReader {
   explicit BlockReader(const std::vector<uint8_t>& block) : block_(block) {}
 
   bool U16(uint64_t offset, uint16_t& value) const {
-    if (offset + 2 > block_.size()) return false;
-    value = static_cast<uint16_t>(block_[offset] | (block_[offset + 1] << 8));
-    return true;
+    return ReadLe16(block_.data(), block_.size(), offset, value);
   }
 
   const std::vector<uint8_t>& Bytes() const { return block_; }
@@ -69,7 +68,7 @@ bool FindChild(const BlockReader& reader, const Node& parent, const std::string&
   uint64_t offset = parent.children;
   while (offset + kHeaderSize <= parent.end) {
     if (!ReadNode(reader, offset, parent.end, child)) return false;
-    if (EqualsNoCase(child.key, key)) return true;
+    if (OrdinalEqualsNoCase(child.key, key)) return true;
     offset = AlignTo32Bits(child.end);  // never 0 long, so the walk moves on
   }
   return false;

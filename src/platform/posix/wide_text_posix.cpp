@@ -1,5 +1,7 @@
 #include "platform/posix/wide_text.h"
 
+#include "infra/LittleEndian.h"
+
 #include <cstdint>
 #include <string>
 
@@ -115,8 +117,8 @@ bool Utf16LeToUtf8(const std::string& bytes, std::string& text) {
   if (bytes.size() % 2 != 0) return false;
   WideString wide(bytes.size() / 2, u'\0');
   for (size_t i = 0; i < wide.size(); ++i) {
-    wide[i] = static_cast<char16_t>(static_cast<uint8_t>(bytes[2 * i]) |
-                                    static_cast<uint8_t>(bytes[2 * i + 1]) << 8);
+    wide[i] = static_cast<char16_t>(
+        ReadLe16(reinterpret_cast<const unsigned char*>(bytes.data()) + 2 * i));
   }
   text = ToUtf8(wide);
   return true;

@@ -1,11 +1,11 @@
 // The window operations over the posix window model. Rectangles, texts,
 // styles and progress-bar state behave as the window manager keeps them;
 // there is no drawing, so updates and redraws only check the window.
-#include <cctype>
 #include <map>
 #include <mutex>
 
 #include "platform/LastError.h"
+#include "platform/TextCompare.h"
 #include "platform/WindowSystem.h"
 #include "platform/posix/window_model.h"
 
@@ -19,11 +19,10 @@ WindowModel& Model() { return WindowModel::Instance(); }
 
 // The registered names GetClassName answers with.
 std::string RegisteredClassName(const char* className) {
-  std::string lower(className ? className : "");
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (lower == "static") return "Static";
-  if (lower == "edit") return "Edit";
-  if (lower == "msctls_progress32") return "msctls_progress32";
+  const std::string name(className ? className : "");
+  for (const char* known : {"Static", "Edit", "msctls_progress32"}) {
+    if (OrdinalEqualsNoCase(name, known)) return known;
+  }
   return {};
 }
 

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/BrowserHost.h"
+#include "platform/TextCompare.h"
 
 namespace platform {
 namespace {
@@ -65,7 +66,7 @@ bool IsNetscapeProcess() {
   const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return false;
   const char* name = strrchr(path, '\\');
-  return lstrcmpiA(name ? name + 1 : path, kNetscapeProcess) == 0;
+  return OrdinalEqualsNoCase(name ? name + 1 : path, kNetscapeProcess);
 }
 
 void HideNetscapeChrome(HWND control) {
@@ -88,7 +89,7 @@ HWND EnclosingControlWindow(HWND window) {
   char className[64];
   for (; window; window = GetParent(window)) {
     if (GetClassNameA(window, className, sizeof(className)) &&
-        lstrcmpiA(className, "VarnikWindow") == 0)
+        OrdinalEqualsNoCase(className, "VarnikWindow"))
       return window;
   }
   return nullptr;

@@ -9,10 +9,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "platform/CabinetDecompressor.h"
+#include "platform/TextCompare.h"
 
 namespace platform {
 namespace {
@@ -58,10 +60,14 @@ FNOPEN(FdiOpen) {
   // Shared for reading and writing, like _open.
   FILE* file = _fsopen(pszFile, StdioModeFor(oflag), _SH_DENYNO);
   if (!file) return -1;
-  auto* stream = new FdiStream;
+  auto* stream = new (std::nothrow) FdiStream;
+  if (!stream) {
+    std::fclose(file);
+    return -1;
+  }
   stream->file = file;
   stream->ownsFile = true;
-  if (tl_offsetPath && _stricmp(tl_offsetPath->c_str(), pszFile) == 0) {
+  if (tl_offsetPath && OrdinalEqualsNoCase(*tl_offsetPath, pszFile)) {
     stream->base = tl_offset;
     if (_fseeki64(file, stream->base, SEEK_SET) != 0) {
       std::fclose(file);
@@ -111,6 +117,7 @@ FNSEEK(FdiSeek) {
 struct CopyContext {
   CabinetNotificationSink* sink = nullptr;
   std::unique_ptr<FdiStream> output;
+  bool aborted = false;  // the sink asked to abort, or threw: the copy has failed
 };
 
 CabinetNotice NoticeFrom(CabinetNotification kind, const FDINOTIFICATION* info) {
@@ -124,7 +131,7 @@ CabinetNotice NoticeFrom(CabinetNotification kind, const FDINOTIFICATION* info) 
   return notice;
 }
 
-FNFDINOTIFY(FdiNotify) {
+INT_PTR Notify(FDINOTIFICATIONTYPE fdint, PFDINOTIFICATION pfdin) {
   CopyContext* context = static_cast<CopyContext*>(pfdin->pv);
   CabinetNotificationSink& sink = *context->sink;
   using Answer = CabinetNotificationSink::Answer;
@@ -164,6 +171,25 @@ FNFDINOTIFY(FdiNotify) {
       return sink.OnNotice(NoticeFrom(CabinetNotification::Enumerate, pfdin)) == Answer::Continue
                  ? 0
                  : -1;
+  }
+}
+
+// An exception must not unwind through cabinet.dll, which cannot clean up
+// after it: it fails the copy instead. FDI takes FALSE as the abort of a
+// close notice and -1 as that of every other; not every FDI stops at the
+// first (Wine's goes on after a failed close), so every later notice is
+// answered with an abort too.
+FNFDINOTIFY(FdiNotify) {
+  CopyContext* context = static_cast<CopyContext*>(pfdin->pv);
+  const INT_PTR abort = fdint == fdintCLOSE_FILE_INFO ? FALSE : -1;
+  if (context->aborted) return abort;
+  try {
+    const INT_PTR answer = Notify(fdint, pfdin);
+    if (answer == abort) context->aborted = true;
+    return answer;
+  } catch (...) {
+    context->aborted = true;
+    return abort;
   }
 }
 
@@ -225,8 +251,9 @@ bool CabinetDecompressor::Copy(const std::string& cabinetName, const std::string
   folder.push_back('\0');
   CopyContext context;
   context.sink = &sink;
-  return FDICopy(impl_->context, name.data(), folder.data(), 0, FdiNotify, nullptr, &context) !=
-         FALSE;
+  const BOOL copied =
+      FDICopy(impl_->context, name.data(), folder.data(), 0, FdiNotify, nullptr, &context);
+  return copied != FALSE && !context.aborted;
 }
 
 }  // namespace platform

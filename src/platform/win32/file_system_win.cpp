@@ -1,7 +1,10 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <string>
+
 #include "platform/FileSystem.h"
+#include "platform/win32/system_path_win.h"
 
 namespace platform {
 namespace {
@@ -18,18 +21,26 @@ struct FindHandle {
 std::string ToNativePath(const std::string& path) { return path; }
 
 bool ReadPathAttributes(const std::string& path, uint32_t& attributes) {
-  const DWORD value = GetFileAttributesA(path.c_str());
+  const DWORD value = GetFileAttributesW(win32::SystemPath(path).c_str());
   if (value == INVALID_FILE_ATTRIBUTES) return false;
   attributes = value;
   return true;
 }
 
 Win32Error CreateDirectoryWithParents(const std::string& path) {
-  return SHCreateDirectoryExA(nullptr, path.c_str(), nullptr);
+  const Win32Error result = SHCreateDirectoryExA(nullptr, path.c_str(), nullptr);
+  if (result != ERROR_ALREADY_EXISTS && result != ERROR_FILE_EXISTS) return result;
+  // SHCreateDirectoryExA answers "already exists" for a file standing there
+  // too; the caller must not take it for the folder.
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)
+             ? kErrorFileExists
+             : kErrorAlreadyExists;
 }
 
 Win32Error DeletePath(const std::string& path) {
-  return DeleteFileA(path.c_str()) ? kErrorSuccess : static_cast<Win32Error>(GetLastError());
+  return DeleteFileW(win32::SystemPath(path).c_str()) ? kErrorSuccess
+                                                       : static_cast<Win32Error>(GetLastError());
 }
 
 Win32Error RemoveFolder(const std::string& path) {
@@ -55,7 +66,8 @@ Win32Error FindEntries(const std::string& pattern, std::vector<FoundEntry>& entr
 }
 
 FILE* OpenStdioFile(const std::string& path, const char* mode) {
-  return std::fopen(path.c_str(), mode);
+  const std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));
+  return _wfopen(win32::SystemPath(path).c_str(), wideMode.c_str());
 }
 
 FILE* OpenPrivateStdioFile(const std::string& path, const char* mode) {

@@ -3,6 +3,7 @@
 #include "platform/FileSystem.h"
 #include "platform/FileTimes.h"
 #include "platform/win32/file_handle.h"
+#include "platform/win32/system_path_win.h"
 
 namespace platform {
 namespace {
@@ -17,7 +18,7 @@ bool SetFileTimesFromDosDateTime(const std::string& path, uint16_t dosDate, uint
   FILETIME universal;
   if (!DosDateTimeToFileTime(dosDate, dosTime, &local)) return false;
   if (!LocalFileTimeToFileTime(&local, &universal)) return false;
-  const win32::FileHandle file(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES,
+  const win32::FileHandle file(CreateFileW(win32::SystemPath(path).c_str(), FILE_WRITE_ATTRIBUTES,
                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.Valid()) return false;
@@ -26,7 +27,8 @@ bool SetFileTimesFromDosDateTime(const std::string& path, uint16_t dosDate, uint
 
 bool ReadLastWriteTime(const std::string& path, int64_t& secondsSince1970) {
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+  if (!GetFileAttributesExW(win32::SystemPath(path).c_str(), GetFileExInfoStandard, &data))
+    return false;
   const int64_t ticks = (static_cast<int64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
                         data.ftLastWriteTime.dwLowDateTime;
   secondsSince1970 = (ticks - kFileTimeOf1970) / 10000000LL;
@@ -35,7 +37,8 @@ bool ReadLastWriteTime(const std::string& path, int64_t& secondsSince1970) {
 
 bool SetPathAttributes(const std::string& path, uint32_t attributes, uint32_t& notApplied) {
   notApplied = 0;
-  return SetFileAttributesA(path.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL) != FALSE;
+  return SetFileAttributesW(win32::SystemPath(path).c_str(),
+                            attributes ? attributes : FILE_ATTRIBUTE_NORMAL) != FALSE;
 }
 
 }  // namespace platform

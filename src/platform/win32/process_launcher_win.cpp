@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/ProcessLauncher.h"
+#include "platform/win32/process_wait_win.h"
 
 namespace platform {
 namespace {
@@ -34,12 +35,21 @@ ProcessRunResult RunProcessAndWait(const std::string& commandLine, const std::st
                       &process.info)) {
     return ProcessRunResult::NotStarted;
   }
-  WaitForSingleObject(process.info.hProcess, timeoutMs);
-  DWORD code = 0;
-  if (!GetExitCodeProcess(process.info.hProcess, &code))
+  return win32::WaitForExitCode(process.info.hProcess, timeoutMs, exitCode);
+}
+
+namespace win32 {
+
+ProcessRunResult WaitForExitCode(HANDLE process, uint32_t timeoutMs, uint32_t& exitCode) {
+  const DWORD waited = WaitForSingleObject(process, timeoutMs);
+  if (waited != WAIT_OBJECT_0 && waited != WAIT_TIMEOUT)
     return ProcessRunResult::ExitCodeUnavailable;
+  DWORD code = 0;
+  if (!GetExitCodeProcess(process, &code)) return ProcessRunResult::ExitCodeUnavailable;
   exitCode = code;
   return ProcessRunResult::ExitCodeRead;
 }
+
+}  // namespace win32
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/TextCompare.h"
 #include "platform/WindowSystem.h"
 #include "platform/win32/this_module.h"
 
@@ -34,7 +35,7 @@ bool RegisterHostClass() {
 // The progress bar is a common control: its class exists once the common
 // controls are initialised for this process.
 void EnsureCommonControls(const char* className) {
-  if (lstrcmpiA(className, PROGRESS_CLASSA) != 0) return;
+  if (!className || !OrdinalEqualsNoCase(className, PROGRESS_CLASSA)) return;
   static const bool initialised = [] {
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
     return InitCommonControlsEx(&controls) != FALSE;
