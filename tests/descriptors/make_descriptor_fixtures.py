@@ -145,7 +145,7 @@ def make_platform(pki, out, work):
       setup/<cabinet>           the signed descriptors (signed by the platform)
       unsigned/<cabinet>        unsigned_setup.cab, and Error_setup.cab: an error page
       Extensions/plug1.cab ...  the plug-ins; sub/plug3.cab below a folder
-      Extensions/<list>.txt     plugins, hostile, gone, empty, binary, overlong
+      Extensions/<list>.txt     plugins, one, hostile, gone, empty, binary, overlong
       outside.cab               what "../outside.cab" would name from Extensions
       incompatible/start_a.js   a start script that names another loader
     """
@@ -171,6 +171,7 @@ def make_platform(pki, out, work):
     lists = {
         "plugins.txt": "plug1.cab\r\nplug2.cab\nsub/plug3.cab\r\nsub/\r\n",
         "hostile.txt": "".join(line + "\r\n" for line in HOSTILE_LINES) + "plug1.cab\r\n",
+        "one.txt": "plug1.cab\r\n",
         "gone.txt": "gone1.cab\r\ngone2.cab\r\n",
         "empty.txt": "",
         "binary.txt": bytes((i * 131 + 7) % 256 for i in range(4096)),
