@@ -4,14 +4,6 @@
 
 namespace {
 
-class RecordingEnd : public SessionEndSink {
- public:
-  std::vector<std::string> ends;
-  void OnSessionEnded(SessionOutcome outcome, const std::string& reason) override {
-    ends.push_back(std::string(SessionOutcomeName(outcome)) + ":" + reason);
-  }
-};
-
 class SessionEndTest : public SessionTest {
  protected:
   SessionEndTest() { loader_->SetEndSink(&end_); }

@@ -39,6 +39,15 @@ class RecordingSink : public LoaderEventSink {
   std::string name_;
 };
 
+// Records each end of a session as "outcome:reason".
+class RecordingEnd : public SessionEndSink {
+ public:
+  std::vector<std::string> ends;
+  void OnSessionEnded(SessionOutcome outcome, const std::string& reason) override {
+    ends.push_back(std::string(SessionOutcomeName(outcome)) + ":" + reason);
+  }
+};
+
 class SessionTest : public MachineTest {
  protected:
   SessionTest();

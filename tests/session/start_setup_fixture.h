@@ -26,14 +26,6 @@ class StartSetupLoader : public CLoader {
   bool answerProtected = false;
 };
 
-class RecordingEnd : public SessionEndSink {
- public:
-  std::vector<std::string> ends;
-  void OnSessionEnded(SessionOutcome outcome, const std::string& reason) override {
-    ends.push_back(std::string(SessionOutcomeName(outcome)) + ":" + reason);
-  }
-};
-
 class StartSetupTest : public SessionTest {
  protected:
   StartSetupTest();
