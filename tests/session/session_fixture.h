@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "debug_output_capture.h"
+#include "platform/MessageLoop.h"
 #include "session/CLoader.h"
 #include "test_machine.h"
 
@@ -63,6 +64,8 @@ class SessionTest : public MachineTest {
   bool Logged(const std::string& level, const std::string& location,
               const std::string& message) const;
 
+  // The session's thread is a browser's user-interface thread.
+  platform::ThreadApartment apartment_;
   std::vector<std::string> journal_;
   std::shared_ptr<RecordingSink> sink_;
   DebugOutputCapture debug_;
