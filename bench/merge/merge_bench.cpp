@@ -1,8 +1,9 @@
-// merge_bench SERVER CA RUNS: DownloadServerIniAndMerge against the signed
-// cabinets in SERVER (make_descriptor_fixtures.py --set bench), the test CA
-// trusted, RUNS times into fresh deployment folders. Prints the fastest run
-// and where its time went: the transfers (here copies from the folder
-// tree), fetching with the signature checks, and unpacking and merging.
+// merge_bench ROOT_URL CA RUNS: DownloadServerIniAndMerge against the signed
+// cabinets served below ROOT_URL (make_descriptor_fixtures.py --set bench on
+// the sample platform), fetched through the control's transfer
+// (CLoader::DownloadFile), the platform's CA trusted, RUNS times into fresh
+// deployment folders. Prints the fastest run and where its time went: the
+// transfers, fetching with the signature checks, and unpacking and merging.
 #include <stdlib.h>
 
 #include <algorithm>
@@ -14,9 +15,9 @@
 
 #include "deployment/CIniFile.h"
 #include "descriptors/DescriptorMerge.h"
-#include "folder_downloader.h"
 #include "infra/FailureList.h"
 #include "platform/FileSystem.h"
+#include "session/CLoader.h"
 
 namespace {
 
@@ -26,10 +27,10 @@ double Milliseconds(Clock::duration duration) {
   return std::chrono::duration<double, std::milli>(duration).count();
 }
 
-// The stand-in transfer, timed.
+// The control's transfer, timed.
 class TimedDownloader : public FileDownloader {
  public:
-  explicit TimedDownloader(FolderDownloader& inner) : inner_(inner) {}
+  explicit TimedDownloader(FileDownloader& inner) : inner_(inner) {}
   platform::HResult DownloadFile(const std::string& url, const std::string& path) override {
     const Clock::time_point start = Clock::now();
     const platform::HResult result = inner_.DownloadFile(url, path);
@@ -41,7 +42,7 @@ class TimedDownloader : public FileDownloader {
   int files = 0;
 
  private:
-  FolderDownloader& inner_;
+  FileDownloader& inner_;
 };
 
 struct Run {
@@ -51,23 +52,21 @@ struct Run {
   size_t failures = 0;
 };
 
-Run MergeOnce(const std::string& serverFolder, int number) {
+Run MergeOnce(const std::string& root, int number) {
   const std::string deploy = "C:\\Deploy\\run" + std::to_string(number);
   platform::CreateDirectoryWithParents(deploy);
   DescriptorSourcesValues sources;
-  const std::string root = "https://bench.example.com/tk";
   sources.tkRootUrl = root;
   sources.deploymentFolder = deploy;
-  sources.setupFileUrl = root + "/setup/VuvoViziz_setup.cab";
-  sources.setupExtFileUrl = root + "/setup/custom_modules.cab";
+  sources.setupFileUrl = root + "/VuvoViziz_setup.cab";
+  sources.setupExtFileUrl = root + "/custom_modules.cab";
   sources.pluginExtFilesUrl = root + "/Extensions/plugins.txt";
   sources.pluginExtFilesName = "plugins.txt";
   sources.names.setupFile = "VuvoViziz_setup.cab";
   sources.names.setupExtFile = "custom_modules.cab";
-  FolderDownloader folder;
-  folder.Map(root + "/setup/", serverFolder);
-  folder.Map(root + "/", serverFolder);
-  TimedDownloader downloader(folder);
+  NoContainer host;
+  CLoader loader(host);
+  TimedDownloader downloader(loader.Transfer().Dispatch());
   CIniFile merged;
   FailureList failures;
   DescriptorMerge merge(sources, merged, downloader, failures);
@@ -99,7 +98,7 @@ Run MergeOnce(const std::string& serverFolder, int number) {
 
 int main(int argc, char** argv) {
   if (argc < 4) {
-    std::fprintf(stderr, "usage: merge_bench SERVER CA RUNS\n");
+    std::fprintf(stderr, "usage: merge_bench ROOT_URL CA RUNS\n");
     return 2;
   }
   std::string pattern = (std::filesystem::temp_directory_path() / "varnik-bench-XXXXXX").string();

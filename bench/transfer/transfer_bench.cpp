@@ -1,19 +1,19 @@
 // Transfers every file of a list through the loader's per-component
 // transfer, as the download driver does: fetched into the temporary folder,
 // checked (unless told not to), placed in a deployment folder and recorded.
-// Prints the elapsed time in milliseconds.
+// Prints the elapsed time in milliseconds; fails unless every file was
+// placed and recorded in "Downloaded.txt".
 //
-//   transfer-bench URL_LIST DEPLOYMENT_FOLDER on|off [nolist]
+//   transfer-bench URL_LIST DEPLOYMENT_FOLDER on|off
 //
-// DEPLOYMENT_FOLDER is a Windows path ("C:\\deploy"). With "nolist" the
-// folder has no "Downloaded.txt", so none is kept up to date: the transfer
-// alone.
+// DEPLOYMENT_FOLDER is a Windows path ("C:\\deploy").
 #include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "deployment/CIniFile.h"
 #include "infra/FailureList.h"
 #include "platform/FileSystem.h"
 #include "transfer/DownloadDispatch.h"
@@ -55,8 +55,8 @@ class BenchHost : public TransferHost, TransferProgress {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4 && !(argc == 5 && std::string(argv[4]) == "nolist")) {
-    std::fprintf(stderr, "usage: transfer-bench URL_LIST DEPLOYMENT_FOLDER on|off [nolist]\n");
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: transfer-bench URL_LIST DEPLOYMENT_FOLDER on|off\n");
     return 2;
   }
   std::vector<std::string> urls;
@@ -66,9 +66,6 @@ int main(int argc, char** argv) {
   }
   const std::string folder = argv[2];
   platform::CreateDirectoryWithParents(folder);
-  if (argc == 4) {
-    if (FILE* downloaded = platform::OpenStdioFile(folder + "\\Downloaded.txt", "wb")) std::fclose(downloaded);
-  }
 
   BenchHost host(folder, std::string(argv[3]) == "on");
   DownloadDispatch dispatch(host);
@@ -87,5 +84,11 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::printf("%.1f\n", std::chrono::duration<double, std::milli>(elapsed).count());
+  CIniFile downloaded;
+  CIniFile::KeyTable recorded;
+  if (!downloaded.Load(folder + "\\Downloaded.txt") || downloaded.GetSection("Files", recorded) != urls.size()) {
+    std::fprintf(stderr, "Downloaded.txt does not record every transfer\n");
+    return 1;
+  }
   return 0;
 }

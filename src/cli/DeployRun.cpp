@@ -75,6 +75,8 @@ void DeployRun::OnInterrupted() {
 }
 
 int DeployRun::Run(const std::vector<PropertyAssignment>& assignments) {
+  // The session runs on a thread like a browser's user-interface thread.
+  platform::ThreadApartment apartment;
   ControlSize size;
   std::string error;
   if (!ApplyAssignments(assignments, loader_.Properties(), size, error)) {

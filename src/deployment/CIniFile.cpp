@@ -65,6 +65,7 @@ bool CIniFile::Load(const std::string& path) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     ApplyLine(line, pendingName, pendingKeys);
   }
+  lastLoadedSection_ = pendingName;
   if (!pendingName.empty()) CommitSection(pendingName, pendingKeys);
   return true;
 }

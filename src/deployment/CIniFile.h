@@ -28,6 +28,9 @@ class CIniFile {
   // Merges the file's sections into this one; false (and no change) when
   // the file cannot be opened.
   bool Load(const std::string& path);
+  // The name of the last section header the last Load read (empty when it
+  // read none): where a line appended to that file would land.
+  const std::string& LastLoadedSection() const { return lastLoadedSection_; }
   // Writes the whole content into a new file beside path, which then
   // replaces the file at path: readers see the old content or the new, never
   // part of it. False (and the old file untouched) when the file cannot be
@@ -61,5 +64,6 @@ class CIniFile {
   void CommitSection(const std::string& name, KeyTable& keys);
 
   std::string currentSection_;
+  std::string lastLoadedSection_;
   SectionTable sections_;
 };

@@ -53,6 +53,12 @@ class DescriptorMerge {
   static void PrefixSectionsWithNumber(CIniFile& document, const std::string& number,
                                        const std::string& text);
 
+  // True when a descriptor's name (taken from its property's URL) names one
+  // file below root: a name that leads anywhere else is neither fetched,
+  // unpacked nor deleted, as if its property were empty; for the main
+  // descriptor that is a failed download. The download logs the refusal.
+  static bool NamesFileInRoot(const std::string& name, bool logRefusal = false);
+
   // The seed of the collision suffixes; the current time in seconds unless
   // replaced.
   void SetSeedSource(std::function<uint32_t()> source) { seedSource_ = std::move(source); }

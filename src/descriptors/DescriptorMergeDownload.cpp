@@ -11,6 +11,7 @@
 #include "infra/SimpleLogger.h"
 #include "infra/StringHelpers.h"
 #include "infra/SystemInfo.h"
+#include "install/CabinetMemberPath.h"
 #include "integrity/CSignedCode.h"
 #include "platform/EmbeddedSignature.h"
 #include "platform/FileSystem.h"
@@ -47,6 +48,17 @@ DescriptorMerge::DescriptorMerge(DescriptorSources& sources, CIniFile& merged,
       downloader_(downloader),
       failures_(failures),
       seedSource_([] { return static_cast<uint32_t>(std::time(nullptr)); }) {}
+
+bool DescriptorMerge::NamesFileInRoot(const std::string& name, bool logRefusal) {
+  if (!name.empty() && IsContainedMemberPath(name)) return true;
+  if (logRefusal) {
+    SimpleLogger::GetInstance()->Warning(
+        kFilesLocation,
+        Format("The descriptor name '%s' names no file inside the deployment folder. Skipped.",
+               name.c_str()));
+  }
+  return false;
+}
 
 std::string DescriptorMerge::ExtensionsFolder(const std::string& root) const {
   return root + "\\" + kExtensionsFolder + "\\";
@@ -95,13 +107,13 @@ void DescriptorMerge::DownloadIniFiles(const std::string& root, const std::strin
   const std::string packageUrl = fromServer ? std::string() : sources_.PackageUrl();
   std::string error;
 
-  if (!sources_.SetupExtFileUrl().empty()) {
+  if (!sources_.SetupExtFileUrl().empty() && NamesFileInRoot(extensionName, true)) {
     const std::string source =
         fromServer ? sources_.SetupExtFileUrl() : packageUrl + "/" + extensionName;
     DownloadIniFile(source, root + "\\" + extensionName, extensionName, error);
   }
 
-  if (!sources_.PluginExtFilesUrl().empty()) {
+  if (!sources_.PluginExtFilesUrl().empty() && NamesFileInRoot(sources_.PluginExtFilesName(), true)) {
     const std::string serverFolder =
         (fromServer ? sources_.TkRootUrl() : packageUrl) + "/" + kExtensionsFolder + "/";
     DownloadFilesList(sources_.PluginExtFilesUrl(), root + "\\" + sources_.PluginExtFilesName(),
@@ -110,6 +122,11 @@ void DescriptorMerge::DownloadIniFiles(const std::string& root, const std::strin
 
   if (!sources_.SetupFileUrl().empty()) {
     const std::string source = fromServer ? sources_.SetupFileUrl() : packageUrl + "/" + mainName;
+    if (!NamesFileInRoot(mainName, true)) {
+      error = Format("Failed to download this file - %s", mainName.c_str());
+      Log(kFilesLocation, error);
+      throw std::runtime_error(error);
+    }
     if (!DownloadIniFile(source, root + "\\" + mainName, mainName, error)) {
       Log(kFilesLocation, error);
       throw std::runtime_error(error);

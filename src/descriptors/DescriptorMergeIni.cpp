@@ -57,16 +57,18 @@ void DescriptorMerge::MergeSetupIniFiles(const std::string& root, CIniFile& merg
   Log(kMergeLocation, "Starting ini extraction and merge of downloaded cab files");
   suffix_.Seed(seedSource_());
   try {
-    if (!sources_.SetupFileUrl().empty() && ExtractIniFromCab(root, mainName)) {
+    if (!sources_.SetupFileUrl().empty() && NamesFileInRoot(mainName) &&
+        ExtractIniFromCab(root, mainName)) {
       sources_.Names().mainDescriptorFile = mainName;
       merged.Load(root + "\\" + mainName);
     }
-    if (!sources_.SetupExtFileUrl().empty() && ExtractIniFromCab(root, extensionName)) {
+    if (!sources_.SetupExtFileUrl().empty() && NamesFileInRoot(extensionName) &&
+        ExtractIniFromCab(root, extensionName)) {
       CIniFile extension;
       extension.Load(root + "\\" + extensionName);
       AddExtensionSections(merged, extension);
     }
-    if (!sources_.PluginExtFilesUrl().empty()) {
+    if (!sources_.PluginExtFilesUrl().empty() && NamesFileInRoot(sources_.PluginExtFilesName())) {
       MergeExtensionDescriptors(sources_.PluginExtFilesName(),
                                 std::string("\\") + kExtensionsFolder + "\\", merged,
                                 mergedFileName, true, root);
@@ -99,9 +101,9 @@ void DescriptorMerge::AddExtensionSections(CIniFile& merged, CIniFile& extension
 
 void DescriptorMerge::CleanUp(const std::string& root, const std::string& mainName,
                               const std::string& extensionName) {
-  platform::DeletePath(root + "\\" + mainName);
-  platform::DeletePath(root + "\\" + extensionName);
-  platform::DeletePath(root + "\\" + sources_.PluginExtFilesName());
+  for (const std::string& name : {mainName, extensionName, sources_.PluginExtFilesName()}) {
+    if (NamesFileInRoot(name)) platform::DeletePath(root + "\\" + name);
+  }
   RecursiveDirDelete(ExtensionsFolder(root));
 }
 

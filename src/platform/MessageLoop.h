@@ -41,6 +41,22 @@ class MessageWindow {
   std::unique_ptr<Impl> impl_;
 };
 
+// The calling thread's COM apartment for the life of the object,
+// single-threaded, as a browser's user-interface thread has it, so a host
+// without a browser gives the session the same services (the security
+// manager's zones among them). win32: CoInitializeEx(APARTMENTTHREADED),
+// undone when it succeeded. posix: there is no COM, nothing to enter.
+class ThreadApartment {
+ public:
+  ThreadApartment();
+  ~ThreadApartment();
+  ThreadApartment(const ThreadApartment&) = delete;
+  ThreadApartment& operator=(const ThreadApartment&) = delete;
+
+ private:
+  bool entered_ = false;
+};
+
 // PostQuitMessage for the calling thread.
 void PostQuit(int exitCode);
 

@@ -100,6 +100,11 @@ class ControlWindow {
   std::unique_ptr<Impl> impl_;
 };
 
+// LoadLibraryA("comctl32.dll"): the library of the progress bars. False,
+// with the last error set, when it cannot be loaded. The posix window
+// model has its progress bars built in, so there is nothing to load.
+bool LoadCommonControlsLibrary();
+
 // A top-level window without a frame that holds a control: the window a
 // host without a container of its own (the command-line host, tests)
 // places the control in. Made hidden; ShowWindowAs shows it.

@@ -12,7 +12,11 @@ CLoader::CLoader(LoaderHost& host, SystemFolders& folders)
       paths_(settings_, state_.mergedSetup, failures_, folders_),
       engine_(settings_, paths_, failures_, folders_),
       progress_(state_, events_),
-      properties_(state_, engine_) {
+      properties_(state_, engine_),
+      transfer_(state_, progress_, paths_, failures_),
+      network_(state_, transfer_),
+      descriptors_(state_, engine_, transfer_.Dispatch(), failures_),
+      environment_(state_) {
   paths_.AttachDeploymentState(&engine_);
   platform::SetHostKind(platform::HostKind::Unknown);
 }
@@ -91,6 +95,18 @@ const char* SessionOutcomeName(SessionOutcome outcome) {
     case SessionOutcome::Stopped: return "stopped";
   }
   return "stopped";
+}
+
+platform::HResult CLoader::DownloadFile(const std::string& url, const std::string& localPath) {
+  return transfer_.Dispatch().DownloadFile(url, localPath);
+}
+
+platform::HResult CLoader::Download(const CDataStructure& record) {
+  return transfer_.Dispatch().Download(record);
+}
+
+platform::HResult CLoader::IsIeInProtectedMode(bool& protectedMode) {
+  return environment_.Checks().IsIeInProtectedMode(protectedMode);
 }
 
 void CLoader::TraceError(const std::string& file, const std::string& description) {

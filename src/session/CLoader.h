@@ -21,9 +21,13 @@
 #include "session/LoaderMessages.h"
 #include "session/LoaderProperties.h"
 #include "session/ProgressView.h"
+#include "session/SessionDescriptors.h"
 #include "session/SessionEnd.h"
+#include "session/SessionEnvironment.h"
+#include "session/SessionNetwork.h"
 #include "session/SessionSettings.h"
 #include "session/SessionState.h"
+#include "session/SessionTransfer.h"
 
 class CLoader : public FailureTrace {
  public:
@@ -57,6 +61,17 @@ class CLoader : public FailureTrace {
   virtual intptr_t OnHostMainUI();
   virtual void OnDestroy();
 
+  // Every plain transfer of one URL to one file (descriptors, the server's
+  // replies) and the transfer of one component of the download list.
+  platform::HResult DownloadFile(const std::string& url, const std::string& localPath);
+  platform::HResult Download(const CDataStructure& record);
+  // "DSummary.ini" in the deployment folder: where the client's files are
+  // and which server they came from.
+  void SerializeSummaryIni();
+  // The browser's protected-mode answer (virtual: a host may answer for a
+  // browser this machine lacks).
+  virtual platform::HResult IsIeInProtectedMode(bool& protectedMode);
+
   // FailureTrace: records a failure into the failure report.
   void TraceError(const std::string& file, const std::string& description) override;
   // Shows the failure; the session has then ended.
@@ -75,6 +90,10 @@ class CLoader : public FailureTrace {
   DeploymentSettings& Settings() { return settings_; }
   PathMacros& Paths() { return paths_; }
   DeploymentEngine& Engine() { return engine_; }
+  SessionTransfer& Transfer() { return transfer_; }
+  SessionNetwork& Network() { return network_; }
+  SessionDescriptors& Descriptors() { return descriptors_; }
+  SessionEnvironment& Environment() { return environment_; }
 
   // The text the last-chance fault handler writes to the debugger output.
   static std::string UnhandledExceptionText(const platform::ExceptionFacts* facts);
@@ -93,6 +112,10 @@ class CLoader : public FailureTrace {
   DeploymentEngine engine_;
   ProgressView progress_;
   LoaderProperties properties_;
+  SessionTransfer transfer_;
+  SessionNetwork network_;
+  SessionDescriptors descriptors_;
+  SessionEnvironment environment_;
   std::unique_ptr<platform::ControlWindow> window_;
   SessionEndSink* endSink_ = nullptr;
   bool ended_ = false;

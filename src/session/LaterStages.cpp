@@ -1,8 +1,8 @@
-// The stages that follow start-up's first step: the start-up checks, the
-// download driver, completion, the launch of the client and teardown. They
-// are not part of this session yet; until they are, each says so in one log
-// line and ends the session as stopped, so a host waiting for the end does
-// not wait for ever. Teardown only logs: the session has ended by then.
+// The stages that follow start-up: the download driver, completion, the
+// launch of the client and teardown. They are not part of this session
+// yet; until they are, each says so in one log line and ends the session as
+// stopped, so a host waiting for the end does not wait for ever. Teardown
+// only logs: the session has ended by then.
 #include "infra/SimpleLogger.h"
 #include "session/CLoader.h"
 
@@ -19,8 +19,6 @@ intptr_t StopNotBuilt(CLoader& loader, const char* location) {
 }
 
 }  // namespace
-
-intptr_t CLoader::OnStartSetup() { return StopNotBuilt(*this, "CLoader::OnStartSetup"); }
 
 intptr_t CLoader::OnStartDownload() { return StopNotBuilt(*this, "CLoader::OnStartDownload"); }
 

@@ -11,8 +11,10 @@
 #include <vector>
 
 #include "deployment/CIniFile.h"
+#include "descriptors/DescriptorSources.h"
 #include "platform/WindowSystem.h"
 #include "session/CDataStructure.h"
+#include "transfer/CacheVersion.h"
 #include "transfer/NetworkProperties.h"
 
 // A COM VARIANT_BOOL: 0 is false, anything else (the page sends -1) true;
@@ -68,6 +70,13 @@ struct SessionState {
   // IsUserAnAdmin, asked of the system once.
   bool userIsAdminKnown = false;
   bool userIsAdmin = false;
+
+  // Start-up (OnStartSetup): the server's cache version, which the
+  // transfer puts on server URLs, and the descriptor names the merge reads
+  // and rewrites (their local copies, the local-descriptor folder, the
+  // unpacked main descriptor's name).
+  CacheVersionState cacheVersion;
+  DescriptorNames descriptorNames;
 
   // The progress view.
   int32_t rowHeight = 18;

@@ -1,6 +1,5 @@
 #include "transfer/CBindStatusCallback.h"
 
-#include "deployment/CIniFile.h"
 #include "infra/SimpleLogger.h"
 #include "infra/StringHelpers.h"
 #include "infra/SystemInfo.h"
@@ -9,6 +8,7 @@
 #include "integrity/CSignedCode.h"
 #include "platform/FileSystem.h"
 #include "platform/SystemFacts.h"
+#include "transfer/DownloadedList.h"
 #include "transfer/WinInetWebClient.h"
 
 namespace NVarnik {
@@ -118,13 +118,9 @@ void CBindStatusCallback<Owner>::Finish(const std::string& fileName) {
     return;
   }
   const std::string listPath = owner_.DeploymentFolder() + "\\Downloaded.txt";
-  CIniFile downloaded;
-  if (!downloaded.Load(listPath)) return;
-  downloaded.SetCurrentSection("Files");
-  downloaded.SetValue(record_.sourceUrl, record_.destinationAsWritten);
-  // Saved after every component, so not waited for on the disk: a lost
-  // entry only means the file is fetched once more.
-  if (!downloaded.Save(listPath, platform::SaveDurability::Unflushed))
+  // One line appended, not waited for on the disk: a lost entry only means
+  // the file is fetched once more.
+  if (!AppendDownloadedEntry(listPath, record_.sourceUrl, record_.destinationAsWritten))
     Log().Warning(kStartLocation, "Unable to update " + listPath);
 }
 

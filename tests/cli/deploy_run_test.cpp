@@ -68,16 +68,18 @@ class DeployRunTest : public MachineTest {
   std::ostringstream events_;
 };
 
-TEST_F(DeployRunTest, AStageThatIsNotBuiltEndsTheRunAsStoppedAndSaysSo) {
+TEST_F(DeployRunTest, AStartUpThatStopsSilentlyEndsTheRunAsStoppedAndSaysWhy) {
+  // An installation-package page on a machine without the package.
   CLoader loader(host_);
-  EXPECT_EQ(kExitStopped, Run(loader, {"TkRootURL=http://h/root/"}));
+  EXPECT_EQ(kExitStopped, Run(loader, {"TkRootURL=http://h/root/", "SetupFile=http://h/root/Setup.cab",
+                                       "MsiDeployment=true", "IsolatedDeployment=true"}));
   EXPECT_EQ("http://h/root", loader.State().tkRootUrl);
   const std::vector<Json> events = Events();
   ASSERT_EQ(1u, events.size());
   EXPECT_EQ("end", events[0]["event"]);
   EXPECT_EQ("stopped", events[0]["outcome"]);
   EXPECT_EQ(3, events[0]["exitCode"]);
-  const std::string reason = "CLoader::OnStartSetup: This stage is not part of this build; stopped.";
+  const std::string reason = "Could not find an MSI deployment, but MsiDeployment property was set to true";
   EXPECT_EQ(reason, events[0]["reason"]);
   EXPECT_EQ("Stopped without a failure: " + reason + "\n", terminal_.All());
   EXPECT_EQ(0u, loader.ControlWindow());  // the windows are gone again

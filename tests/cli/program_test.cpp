@@ -111,14 +111,17 @@ TEST_F(ProgramTest, EventsAsJsonOfASessionThatStopsEarly) {
   const std::string events = InFolder("events.jsonl");
   std::vector<std::string> command = {"deploy", "--events", "json", "--events-file", events,
                                       "--param", "TkRootURL=http://127.0.0.1:9/root/",
-                                      "--param", "SetupFile=http://127.0.0.1:9/root/Setup.cab"};
+                                      "--param", "SetupFile=http://127.0.0.1:9/root/Setup.cab",
+                                      // an installation-package page without the package
+                                      "--param", "MsiDeployment=true",
+                                      "--param", "IsolatedDeployment=true"};
 #ifndef _WIN32
   const std::string root = InFolder("machine");
   command.insert(command.end(), {"--root", root});
 #endif
   ProgramResult result = Run(command);
   EXPECT_EQ(3, result.exitCode) << result.err;
-  const std::string reason = "CLoader::OnStartSetup: This stage is not part of this build; stopped.";
+  const std::string reason = "Could not find an MSI deployment, but MsiDeployment property was set to true";
   EXPECT_EQ("Stopped without a failure: " + reason, result.err.substr(0, result.err.find_first_of("\r\n")));
   // One object per line, "\n" alone at the end on every target.
   ASSERT_FALSE(result.out.empty());

@@ -16,10 +16,11 @@
 
 namespace {
 
-constexpr UINT kWmLoaderInitFailed = 0x4CB;
-const char kInitializationFailed[] =
+// What start-up shows when the main descriptor cannot be had.
+const char kSetupNotFetched[] =
     "Initialization has failed. Contact your system administrator.\r\n"
-    "For details, see the Loader log file.";
+    "For details, see the Loader log file.\r\n\r\nFailure details:\r\n"
+    "Failed to download this file - Setup.cab\r\n";
 
 // atl.dll, loaded once for the process: its window class stays registered
 // and must not outlive its code.
@@ -98,16 +99,16 @@ class HostedControlTest : public ControlTest {
   std::vector<EventCall> calls_;
 };
 
-// Start-up reaches the stage after OnHostStart through the container's
-// loop; the deployment itself is the later stages' (they log that they are
-// not built). When they land, this is the test to extend: give SetupFile and
-// TkRootURL of a served sample platform and wait for OnReady instead of
-// OnStartSetup's line.
+// Start-up runs on the container's loop with the page's PARAMs, and its
+// failure (no server answers at this address) reaches the page's sink and
+// the control's window. The deployment itself is the later stages'; when
+// they land, this is the test to extend: give SetupFile and TkRootURL of a
+// served sample platform and wait for OnReady.
 TEST_F(HostedControlTest, TheSessionRunsOnTheHostWindowsLoopWithThePageParamsAndSink) {
   ASSERT_TRUE(library_.Ready()) << "atl.dll with AtlAxWinInit and AtlAxAttachControl";
   TestPropertyBag params;
-  params.SetText(L"SetupFile", L"http://127.0.0.1/zel/Setup.cab");
-  params.SetText(L"TkRootURL", L"http://127.0.0.1/zel/");
+  params.SetText(L"SetupFile", L"http://127.0.0.1:9/zel/Setup.cab");
+  params.SetText(L"TkRootURL", L"http://127.0.0.1:9/zel/");
   params.SetText(L"AdditionalParams", L"debugclient=true");
   params.SetText(L"IsolatedDeployment", L"true");
   IPersistPropertyBag* persist = As<IPersistPropertyBag>(loader_, IID_IPersistPropertyBag);
@@ -139,18 +140,21 @@ TEST_F(HostedControlTest, TheSessionRunsOnTheHostWindowsLoopWithThePageParamsAnd
 
   EXPECT_TRUE(Logged("INFO", "CLoader::put_AdditionalParams", "Property set to: debugclient=true"));
   EXPECT_TRUE(PumpUntil([&] {
-    return Logged("WARNING", "CLoader::OnStartSetup",
-                  "This stage is not part of this build; stopped.");
+    return Logged("ERROR", "CLoader::HandleInitializationRuntimeError",
+                  "Runtime error while starting application setup.");
   }));
+  EXPECT_TRUE(Logged("INFO", "CLoader::OnStartSetup", "Debug mode requested."));
 
-  // A failure shown by the session: the page's sink hears it and the row
+  // The page's sink heard the failed download, then the failure; the text
   // can be read back from the control's window.
-  PostMessageW(window, kWmLoaderInitFailed, 0, 0);
-  Pump();
-  EXPECT_EQ(Events(), std::vector<std::string>{std::string("6 bstr:") + kInitializationFailed});
-  char row[256] = {};
+  const std::vector<std::string> events = Events();
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ(std::string("6 bstr:") + kSetupNotFetched, events.back());
+  EXPECT_NE(std::string::npos, events.front().find("http://127.0.0.1:9/zel/Setup.cab - Failed to download this file."))
+      << events.front();
+  char row[512] = {};
   GetWindowTextA(GetWindow(window, GW_CHILD), row, sizeof(row));
-  EXPECT_STREQ(row, kInitializationFailed);
+  EXPECT_STREQ(row, kSetupNotFetched);
 
   // The host gives the control every new size.
   SetWindowPos(hostWindow_, nullptr, 0, 0, 640, 360, SWP_NOMOVE | SWP_NOZORDER);

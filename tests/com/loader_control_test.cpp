@@ -11,8 +11,15 @@
 #include <gtest/gtest.h>
 
 #include "control_fixture.h"
+#include "session/SessionNetwork.h"
 
 namespace {
+
+// The server's start script names the control's class by the identifier
+// the session knows it by.
+TEST(LoaderClassTest, TheSessionKnowsTheControlsClassIdentifier) {
+  EXPECT_EQ(kLoaderClassId, GuidText(CLSID_Loader));
+}
 
 const std::wstring kMegabyte = L"https://" + std::wstring(1024 * 1024, L'a');
 

@@ -6,7 +6,12 @@ signed with osslsigncode by the test PKI (make-test-pki.sh).
   --set bench   a main descriptor of 2,000 components, an extension of 500
                 and 50 plug-ins of 20 components each, laid out as the
                 server serves them (VuvoViziz_setup.cab, custom_modules.cab,
-                Extensions/plugins.txt, Extensions/plugNN.cab)
+                Extensions/plugins.txt, Extensions/plugNN.cab); without
+                --pki the cabinets are left unsigned for the sample platform
+                to sign
+  --set platform  the tree the sample platform serves as wnbin/deploy (see
+                make_platform): unsigned cabinets the platform signs when it
+                starts, except below "unsigned"; no --pki
 """
 import argparse
 import os
@@ -66,6 +71,7 @@ DESCRIPTORS = {
 
 
 def pack(member, text, cabinet, work):
+    os.makedirs(os.path.dirname(cabinet) or ".", exist_ok=True)
     folder = tempfile.mkdtemp(dir=work)
     with open(os.path.join(folder, member), "w", newline="") as out:
         out.write(text)
@@ -81,7 +87,7 @@ def sign(pki, signer, unsigned, signed):
 
 
 def make(cabinet, member, text, signer, pki, work):
-    if signer is None:
+    if signer is None or pki is None:
         pack(member, text, cabinet, work)
         return
     unsigned = os.path.join(work, "unsigned.cab")
@@ -120,17 +126,81 @@ def make_bench(pki, out, work):
         listing.write("\r\n".join(lines) + "\r\n")
 
 
+# The class identifier of the Loader control, which the start script of a
+# platform that suits this loader names.
+LOADER_CLASS = "233FFEB5-A392-473D-B886-7D4D080A0EFC"
+
+
+def write(path, data):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as out:
+        out.write(data.encode("latin-1") if isinstance(data, str) else data)
+
+
+def make_platform(pki, out, work):
+    """OUT/wnbin/deploy, a platform's server root (TkRootURL) with the
+    descriptors of DESCRIPTORS, its server replies and plug-in lists:
+
+      start_a.js, servlet/tkservlet.CacheVersion, wnservlet.ServerVersion
+      setup/<cabinet>           the signed descriptors (signed by the platform)
+      unsigned/<cabinet>        unsigned_setup.cab, and Error_setup.cab: an error page
+      Extensions/plug1.cab ...  the plug-ins; sub/plug3.cab below a folder
+      Extensions/<list>.txt     plugins, one, hostile, gone, empty, binary, overlong
+      outside.cab               what "../outside.cab" would name from Extensions
+      incompatible/start_a.js   a start script that names another loader
+    """
+    root = os.path.join(out, "wnbin", "deploy")
+    write(os.path.join(root, "start_a.js"),
+          '// platform start script\nvar loaderClass = "{%s}";\nstart();\n' % LOADER_CLASS)
+    write(os.path.join(root, "servlet", "tkservlet.CacheVersion"), "CV4242\n")
+    write(os.path.join(root, "wnservlet.ServerVersion"), "8.0.1\r\n")
+    write(os.path.join(root, "incompatible", "start_a.js"),
+          '// platform start script\nvar loaderClass = "{00000000-0000-0000-0000-000000000000}";\n')
+    for name, (member, text, signer) in DESCRIPTORS.items():
+        if signer != "nordak.pem" or "." not in name:
+            continue  # the platform signs what it serves with its own certificate
+        folder = "Extensions" if name.startswith("plug") else "setup"
+        if name == "plug3.cab":
+            folder = os.path.join("Extensions", "sub")
+        make(os.path.join(root, folder, name), member, text, None, None, work)
+    make(os.path.join(root, "outside.cab"), "plug2.ini", DESCRIPTORS["plug2.cab"][1], None, None, work)
+    make(os.path.join(root, "unsigned", "unsigned_setup.cab"), "unsigned_setup.ini", MAIN, None,
+         None, work)
+    write(os.path.join(root, "unsigned", "Error_setup.cab"),
+          "<html><body><h1>404 Not Found</h1></body></html>\r\n")
+    lists = {
+        "plugins.txt": "plug1.cab\r\nplug2.cab\nsub/plug3.cab\r\nsub/\r\n",
+        "hostile.txt": "".join(line + "\r\n" for line in HOSTILE_LINES) + "plug1.cab\r\n",
+        "one.txt": "plug1.cab\r\n",
+        "gone.txt": "gone1.cab\r\ngone2.cab\r\n",
+        "empty.txt": "",
+        "binary.txt": bytes((i * 131 + 7) % 256 for i in range(4096)),
+        "overlong.txt": "a" * 5000 + "\r\nplug1.cab\r\n",
+    }
+    for name, data in lists.items():
+        write(os.path.join(root, "Extensions", name), data)
+
+
+# Plug-in lines that lead out of the Extensions folder.
+HOSTILE_LINES = ["../outside.cab", "..\\victim.cab", "sub/../../outside.cab", "C:\\evil.cab",
+                 "c:evil.cab", "\\\\server\\share\\evil.cab", "/abs.cab", "plug1.cab:stream",
+                 ". ./outside.cab", "...\\victim.cab"]
+
+
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--pki", required=True, help="folder made by make-test-pki.sh")
+    parser.add_argument("--pki", help="folder made by make-test-pki.sh")
     parser.add_argument("--out", required=True)
-    parser.add_argument("--set", choices=["tests", "bench"], default="tests")
+    parser.add_argument("--set", choices=["tests", "bench", "platform"], default="tests")
     args = parser.parse_args()
+    if args.set == "tests" and not args.pki:
+        parser.error("--set tests needs --pki")
     shutil.rmtree(args.out, ignore_errors=True)
     os.makedirs(args.out)
     work = tempfile.mkdtemp()
     try:
-        (make_tests if args.set == "tests" else make_bench)(args.pki, args.out, work)
+        {"tests": make_tests, "bench": make_bench, "platform": make_platform}[args.set](
+            args.pki, args.out, work)
     finally:
         shutil.rmtree(work, ignore_errors=True)
     return 0

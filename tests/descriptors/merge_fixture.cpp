@@ -6,17 +6,52 @@
 #include "platform/FileSystem.h"
 #include "test_files.h"
 
-MergeTest::MergeTest()
-    : server_(machine_.ScratchFolder() + "\\server"),
-      deploy_(machine_.ScratchFolder() + "\\deploy"),
-      merge_(sources_, merged_, downloader_, failures_) {
-  platform::CreateDirectoryWithParents(server_ + "\\Extensions");
+MergeTestBase::MergeTestBase(const std::string& rootUrl)
+    : rootUrl_(rootUrl), deploy_(machine_.ScratchFolder() + "\\deploy") {
   platform::CreateDirectoryWithParents(deploy_);
-  downloader_.Map(std::string(kRootUrl) + "/", server_);
-  sources_.tkRootUrl = kRootUrl;
+  sources_.tkRootUrl = rootUrl_;
   sources_.deploymentFolder = deploy_;
+}
+
+void MergeTestBase::MergeThrough(FileDownloader& downloader) {
+  merge_ = std::make_unique<DescriptorMerge>(sources_, merged_, downloader, failures_);
   // Seed 1: the first suffix is "41000000".
-  merge_.SetSeedSource([] { return 1u; });
+  merge_->SetSeedSource([] { return 1u; });
+}
+
+void MergeTestBase::UseMain(const std::string& name) {
+  sources_.setupFileUrl = ServerUrl("setup/" + name);
+  sources_.names.setupFile = name;
+}
+
+void MergeTestBase::UseExtension(const std::string& name) {
+  sources_.setupExtFileUrl = ServerUrl("setup/" + name);
+  sources_.names.setupExtFile = name;
+}
+
+void MergeTestBase::UsePluginList(const std::string& name) {
+  sources_.pluginExtFilesUrl = ServerUrl("Extensions/" + name);
+  sources_.pluginExtFilesName = name;
+}
+
+std::string MergeTestBase::SectionNames() const {
+  CIniFile::NameSet names;
+  merged_.GetSectionNames(names);
+  std::string text;
+  for (const std::string& name : names) text += (text.empty() ? "" : "|") + name;
+  return text;
+}
+
+bool MergeTestBase::Logged(const std::string& level, const std::string& location,
+                           const std::string& message) const {
+  return debug_.Contains(LogLine(level, location, message));
+}
+
+MergeTest::MergeTest()
+    : MergeTestBase(kRootUrl), server_(machine_.ScratchFolder() + "\\server") {
+  MergeThrough(downloader_);
+  platform::CreateDirectoryWithParents(server_ + "\\Extensions");
+  downloader_.Map(std::string(kRootUrl) + "/", server_);
 }
 
 std::string MergeTest::DescriptorFixture(const std::string& name) const {
@@ -26,10 +61,6 @@ std::string MergeTest::DescriptorFixture(const std::string& name) const {
     return name;
   }
   return FromBuildMachine(std::string(folder) + "/" + name);
-}
-
-std::string MergeTest::ServerUrl(const std::string& serverPath) const {
-  return std::string(kRootUrl) + "/" + serverPath;
 }
 
 void MergeTest::Serve(const std::string& fixture, const std::string& serverPath) {
@@ -42,30 +73,8 @@ void MergeTest::ServeText(const std::string& serverPath, const std::string& byte
   ASSERT_TRUE(WriteTestFile(path, bytes)) << path;
 }
 
-void MergeTest::UseMain(const std::string& name) {
-  sources_.setupFileUrl = ServerUrl("setup/" + name);
-  sources_.names.setupFile = name;
-}
-
-void MergeTest::UseExtension(const std::string& name) {
-  sources_.setupExtFileUrl = ServerUrl("setup/" + name);
-  sources_.names.setupExtFile = name;
-}
-
-void MergeTest::UsePluginList(const std::string& name) {
-  sources_.pluginExtFilesUrl = ServerUrl("Extensions/" + name);
-  sources_.pluginExtFilesName = name;
-}
-
-std::string MergeTest::SectionNames() const {
-  CIniFile::NameSet names;
-  merged_.GetSectionNames(names);
-  std::string text;
-  for (const std::string& name : names) text += (text.empty() ? "" : "|") + name;
-  return text;
-}
-
-bool MergeTest::Logged(const std::string& level, const std::string& location,
-                       const std::string& message) const {
-  return debug_.Contains(LogLine(level, location, message));
+PlatformMergeTest::PlatformMergeTest()
+    : MergeTestBase(PlatformRoot() + "/deploy"),
+      trust_(FromBuildMachine(PlatformVariable("VARNIK_PLATFORM_CA"))) {
+  MergeThrough(loader_.Transfer().Dispatch());
 }

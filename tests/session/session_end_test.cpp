@@ -4,30 +4,35 @@
 
 namespace {
 
-class RecordingEnd : public SessionEndSink {
- public:
-  std::vector<std::string> ends;
-  void OnSessionEnded(SessionOutcome outcome, const std::string& reason) override {
-    ends.push_back(std::string(SessionOutcomeName(outcome)) + ":" + reason);
-  }
-};
-
 class SessionEndTest : public SessionTest {
  protected:
   SessionEndTest() { loader_->SetEndSink(&end_); }
   RecordingEnd end_;
 };
 
-TEST_F(SessionEndTest, AStageThatIsNotBuiltStopsTheSessionAndSaysWhich) {
+TEST_F(SessionEndTest, AStartUpThatStopsSilentlyStopsTheSessionAndSaysWhy) {
+  // An installation-package page on a machine without the package.
+  loader_->Properties().put_SetupFile("http://127.0.0.1:9/root/Setup.cab");
+  loader_->Properties().put_MsiDeployment(-1);
+  loader_->Properties().put_IsolatedDeployment(-1);
   CreateControl();
   Pump();  // OnStartSetup
   ASSERT_EQ(1u, end_.ends.size());
-  EXPECT_EQ("stopped:CLoader::OnStartSetup: This stage is not part of this build; stopped.",
+  EXPECT_EQ("stopped:Could not find an MSI deployment, but MsiDeployment property was set to true",
             end_.ends[0]);
+  EXPECT_TRUE(journal_.empty());  // no failure shown
   // Whatever follows, the sink has heard the end once.
   loader_->EndSession(SessionOutcome::Ready);
   loader_->ReportFailure("late");
   EXPECT_EQ(1u, end_.ends.size());
+}
+
+TEST_F(SessionEndTest, AStageThatIsNotBuiltStopsTheSessionAndSaysWhich) {
+  CreateControl();
+  loader_->OnStartDownload();
+  EXPECT_EQ(std::vector<std::string>{
+                "stopped:CLoader::OnStartDownload: This stage is not part of this build; stopped."},
+            end_.ends);
 }
 
 TEST_F(SessionEndTest, ShowingAFailureEndsTheSession) {

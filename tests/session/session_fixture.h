@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "debug_output_capture.h"
+#include "platform/MessageLoop.h"
 #include "session/CLoader.h"
 #include "test_machine.h"
 
@@ -39,6 +40,15 @@ class RecordingSink : public LoaderEventSink {
   std::string name_;
 };
 
+// Records each end of a session as "outcome:reason".
+class RecordingEnd : public SessionEndSink {
+ public:
+  std::vector<std::string> ends;
+  void OnSessionEnded(SessionOutcome outcome, const std::string& reason) override {
+    ends.push_back(std::string(SessionOutcomeName(outcome)) + ":" + reason);
+  }
+};
+
 class SessionTest : public MachineTest {
  protected:
   SessionTest();
@@ -54,6 +64,8 @@ class SessionTest : public MachineTest {
   bool Logged(const std::string& level, const std::string& location,
               const std::string& message) const;
 
+  // The session's thread is a browser's user-interface thread.
+  platform::ThreadApartment apartment_;
   std::vector<std::string> journal_;
   std::shared_ptr<RecordingSink> sink_;
   DebugOutputCapture debug_;

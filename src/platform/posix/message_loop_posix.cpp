@@ -208,6 +208,9 @@ bool DispatchWaitingMessages(int& quitCode) {
   }
 }
 
+ThreadApartment::ThreadApartment() = default;
+ThreadApartment::~ThreadApartment() = default;
+
 int RunMessageLoop() {
   const std::shared_ptr<ThreadQueue> queue = CurrentQueue();
   while (true) {

@@ -2,9 +2,11 @@
 // callback's events in the order the URL-moniker service raises them:
 // GetBindInfo, OnStartBinding, GetPriority, OnProgress (finding the
 // resource, connecting, sending the request, the MIME type, then the data),
-// OnStopBinding. A certificate problem the bind flags do not cover is put to
+// OnStopBinding. A "file:" URL is read from the file it names, as the
+// service does for an installation package on a disk or a share. A certificate problem the bind flags do not cover is put to
 // OnSecurityProblem; a server or proxy that asks for credentials to
 // IAuthenticate, when the callback offers it.
+#include <cctype>
 #include <memory>
 
 #include "platform/FileSystem.h"
@@ -180,13 +182,113 @@ class MonikerTransfer {
   std::string error_;
 };
 
+bool StartsWithNoCase(const std::string& text, const char* start) {
+  for (size_t i = 0; start[i]; ++i) {
+    if (i >= text.size() ||
+        std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(start[i])))
+      return false;
+  }
+  return true;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+}
+
+// The Windows path a "file:" URL names: "file:///C:/Pkg/x.cab" is
+// C:\Pkg\x.cab, "file://server/share/x.cab" is \\server\share\x.cab;
+// escapes are decoded. False for anything else.
+bool PathOfFileUrl(const std::string& url, std::string& path) {
+  if (!StartsWithNoCase(url, "file://")) return false;
+  std::string rest = url.substr(7);
+  std::string decoded;
+  for (size_t i = 0; i < rest.size(); ++i) {
+    if (rest[i] == '%' && i + 2 < rest.size() && HexDigit(rest[i + 1]) >= 0 && HexDigit(rest[i + 2]) >= 0) {
+      decoded.push_back(static_cast<char>(HexDigit(rest[i + 1]) * 16 + HexDigit(rest[i + 2])));
+      i += 2;
+    } else {
+      decoded.push_back(rest[i] == '/' ? '\\' : rest[i]);
+    }
+  }
+  // A zero would cut the path short at the system call.
+  if (decoded.find('\0') != std::string::npos) return false;
+  const size_t start = !decoded.empty() && decoded[0] == '\\' ? 1 : 0;
+  const bool drive = decoded.size() >= start + 2 && std::isalpha(static_cast<unsigned char>(decoded[start])) &&
+                     (decoded[start + 1] == ':' || decoded[start + 1] == '|') &&
+                     (decoded.size() == start + 2 || decoded[start + 2] == '\\');
+  if (drive) {
+    path = decoded.substr(start);
+    path[1] = ':';
+  } else if (start == 0 && !decoded.empty()) {
+    path = "\\\\" + decoded;  // a server and its share
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// The file a "file:" URL names, copied with the events the service raises
+// for it.
+HResult CopyFromFileUrl(const std::string& url, const std::string& source, const std::string& localPath,
+                        BindStatusCallback& callback, MonikerBinding& binding, std::string& error) {
+  callback.OnProgress(0, 0, kBindStatusFindingResource, source);
+  UniqueStdioFile in(OpenStdioFile(source, "rb"));
+  uint32_t attributes = 0;
+  if (!in || (ReadPathAttributes(source, attributes) && (attributes & kFileAttributeDirectory))) {
+    error = "cannot open " + source;
+    return kInetEResourceNotFound;
+  }
+  callback.OnProgress(0, 0, kBindStatusMimeTypeAvailable, "application/octet-stream");
+  UniqueStdioFile out(OpenStdioFile(localPath, "wb"));
+  if (!out) {
+    error = "cannot create " + localPath;
+    return kEFail;
+  }
+  std::fseek(in.get(), 0, SEEK_END);
+  const long size = std::ftell(in.get());
+  std::fseek(in.get(), 0, SEEK_SET);
+  const uint32_t max = size > 0 && size <= 0xFFFFFFFFl ? static_cast<uint32_t>(size) : 0;
+  char buffer[65536];
+  uint64_t total = 0;
+  bool first = true;
+  for (size_t read; (read = std::fread(buffer, 1, sizeof buffer, in.get())) > 0;) {
+    if (std::fwrite(buffer, 1, read, out.get()) != read) {
+      error = "cannot write " + localPath;
+      return kEFail;
+    }
+    total += read;
+    const HResult answer = callback.OnProgress(static_cast<uint32_t>(total), max,
+                                               first ? kBindStatusBeginDownloadData : kBindStatusDownloadingData, url);
+    first = false;
+    if (answer < 0 || binding.aborted) {
+      error = "the transfer was aborted";
+      return kEAbort;
+    }
+  }
+  if (std::ferror(in.get())) {
+    error = "cannot read " + source;
+    return kInetEDownloadFailure;
+  }
+  if (std::fclose(out.release()) != 0) {
+    error = "cannot write " + localPath;
+    return kEFail;
+  }
+  callback.OnProgress(static_cast<uint32_t>(total), max ? max : static_cast<uint32_t>(total),
+                      kBindStatusEndDownloadData, url);
+  return kSOk;
+}
+
 }  // namespace
 
 HResult DownloadUrlToFile(const std::string& url, const std::string& localPath,
                           BindStatusCallback& callback) {
+  std::string filePath;
+  const bool fileUrl = url.size() <= kMaxUrlLength && PathOfFileUrl(url, filePath);
   UrlComponents parts;
-  if (url.size() > kMaxUrlLength || InetCrackUrl(url, kMaxUrlLength, parts) != kErrorSuccess ||
-      (parts.scheme != kInternetSchemeHttp && parts.scheme != kInternetSchemeHttps))
+  if (!fileUrl && (url.size() > kMaxUrlLength || InetCrackUrl(url, kMaxUrlLength, parts) != kErrorSuccess ||
+                   (parts.scheme != kInternetSchemeHttp && parts.scheme != kInternetSchemeHttps)))
     return kInetEInvalidUrl;
 
   uint32_t bindFlags = 0;
@@ -200,11 +302,17 @@ HResult DownloadUrlToFile(const std::string& url, const std::string& localPath,
   int32_t priority = 0;
   callback.GetPriority(&priority);
 
-  MonikerTransfer transfer(url, localPath, callback, *binding);
-  result = transfer.Run(bindFlags, parts.host);
+  std::string error;
+  if (fileUrl) {
+    result = CopyFromFileUrl(url, filePath, localPath, callback, *binding, error);
+  } else {
+    MonikerTransfer transfer(url, localPath, callback, *binding);
+    result = transfer.Run(bindFlags, parts.host);
+    error = transfer.Error();
+  }
   // Nothing of a failed transfer stays behind: no partial file, no error page.
   if (result != kSOk) DeletePath(localPath);
-  callback.OnStopBinding(result, result == kSOk ? "" : transfer.Error());
+  callback.OnStopBinding(result, result == kSOk ? "" : error);
   return result;
 }
 

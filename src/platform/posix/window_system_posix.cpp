@@ -296,6 +296,8 @@ int ReadBackgroundMode(DeviceContext context) {
   return found == Contexts().end() ? 0 : found->second.backgroundMode;
 }
 
+bool LoadCommonControlsLibrary() { return true; }
+
 bool ReadWindowPosChange(intptr_t lParam, WindowRect& rect) {
   const auto* change = reinterpret_cast<const WindowRect*>(lParam);
   if (!change) return false;

@@ -1,5 +1,6 @@
 // Message-only windows on the thread's real message queue.
 #include <windows.h>
+#include <objbase.h>
 
 #include "platform/MessageLoop.h"
 #include "platform/win32/this_module.h"
@@ -102,6 +103,13 @@ bool DispatchWaitingMessages(int& quitCode) {
     DispatchMessageA(&message);
   }
   return false;
+}
+
+ThreadApartment::ThreadApartment()
+    : entered_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+
+ThreadApartment::~ThreadApartment() {
+  if (entered_) CoUninitialize();
 }
 
 int RunMessageLoop() {

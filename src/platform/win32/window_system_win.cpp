@@ -198,6 +198,11 @@ bool SetTransparentBackground(DeviceContext context) {
 
 int ReadBackgroundMode(DeviceContext context) { return GetBkMode(AsContext(context)); }
 
+bool LoadCommonControlsLibrary() {
+  // Kept loaded for the life of the process, as the progress bars need it.
+  return LoadLibraryA("comctl32.dll") != nullptr;
+}
+
 bool ReadWindowPosChange(intptr_t lParam, WindowRect& rect) {
   const auto* position = reinterpret_cast<const WINDOWPOS*>(lParam);
   if (!position) return false;
