@@ -12,7 +12,9 @@ CLoader::CLoader(LoaderHost& host, SystemFolders& folders)
       paths_(settings_, state_.mergedSetup, failures_, folders_),
       engine_(settings_, paths_, failures_, folders_),
       progress_(state_, events_),
-      properties_(state_, engine_) {
+      properties_(state_, engine_),
+      transferHost_(state_, paths_, failures_, progress_),
+      dispatch_(transferHost_) {
   paths_.AttachDeploymentState(&engine_);
   platform::SetHostKind(platform::HostKind::Unknown);
 }
@@ -91,6 +93,10 @@ const char* SessionOutcomeName(SessionOutcome outcome) {
     case SessionOutcome::Stopped: return "stopped";
   }
   return "stopped";
+}
+
+platform::HResult CLoader::Download(const CDataStructure& record) {
+  return dispatch_.Download(record);
 }
 
 void CLoader::TraceError(const std::string& file, const std::string& description) {

@@ -24,6 +24,8 @@
 #include "session/SessionEnd.h"
 #include "session/SessionSettings.h"
 #include "session/SessionState.h"
+#include "session/SessionTransferHost.h"
+#include "transfer/DownloadDispatch.h"
 
 class CLoader : public FailureTrace {
  public:
@@ -57,6 +59,13 @@ class CLoader : public FailureTrace {
   virtual intptr_t OnHostMainUI();
   virtual void OnDestroy();
 
+  // One component of the download list: fetched, checked, placed and
+  // recorded; its failures go to the failure report.
+  platform::HResult Download(const CDataStructure& record);
+  // A runtime prerequisite is missing and the loader may not install it:
+  // the user is told, and the session has ended.
+  void ShowMissingPrerequisitePage(const std::string& description);
+
   // FailureTrace: records a failure into the failure report.
   void TraceError(const std::string& file, const std::string& description) override;
   // Shows the failure; the session has then ended.
@@ -70,6 +79,7 @@ class CLoader : public FailureTrace {
 
   SessionState& State() { return state_; }
   LoaderProperties& Properties() { return properties_; }
+  SessionTransferHost& Transfer() { return transferHost_; }
   LoaderEvents& Events() { return events_; }
   ProgressView& Progress() { return progress_; }
   DeploymentSettings& Settings() { return settings_; }
@@ -93,6 +103,8 @@ class CLoader : public FailureTrace {
   DeploymentEngine engine_;
   ProgressView progress_;
   LoaderProperties properties_;
+  SessionTransferHost transferHost_;
+  DownloadDispatch dispatch_;
   std::unique_ptr<platform::ControlWindow> window_;
   SessionEndSink* endSink_ = nullptr;
   bool ended_ = false;
