@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
 #include "test_files.h"
@@ -14,26 +12,7 @@ namespace {
 
 constexpr char kInternetSettings[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
-std::string AccessLogPath() {
-  return FromBuildMachine(PlatformVariable("VARNIK_PLATFORM_STATE") + "/logs/nginx-access.log");
-}
-
 }  // namespace
-
-std::string PlatformVariable(const char* name) {
-  const char* value = std::getenv(name);
-  if (!value || !*value) {
-    ADD_FAILURE() << name << " is not set; run the tests through ctest (sample-platform exec)";
-    return "";
-  }
-  return value;
-}
-
-std::string PlatformRoot(const char* server) { return PlatformVariable(server) + "/wnbin"; }
-
-std::string ServedFile(const std::string& relative) {
-  return FromBuildMachine(PlatformVariable("VARNIK_PLATFORM_CONTENT") + "/" + relative);
-}
 
 TestTransferHost::TestTransferHost(const std::string& folder)
     : serverRoot(PlatformRoot()), deploymentFolder(folder), paths_(settings_, mergedSetup_, failures) {
@@ -48,25 +27,7 @@ std::vector<std::string> TestTransferHost::FailureTexts() const {
 
 PlatformTest::PlatformTest()
     : trust_(FromBuildMachine(PlatformVariable("VARNIK_PLATFORM_CA"))),
-      host_(machine_.ScratchFolder() + "\\deploy") {
-  accessLogStart_ = ReadTestFile(AccessLogPath()).size();
-}
-
-std::vector<std::string> PlatformTest::ServedRequests() const {
-  const std::string log = ReadTestFile(AccessLogPath());
-  std::vector<std::string> requests;
-  size_t start = accessLogStart_;
-  while (start < log.size()) {
-    size_t end = log.find('\n', start);
-    if (end == std::string::npos) end = log.size();
-    const std::string line = log.substr(start, end - start);
-    const size_t open = line.find('"');
-    const size_t close = open == std::string::npos ? open : line.find('"', open + 1);
-    if (close != std::string::npos) requests.push_back(line.substr(open + 1, close - open - 1));
-    start = end + 1;
-  }
-  return requests;
-}
+      host_(machine_.ScratchFolder() + "\\deploy") {}
 
 PlatformTest::~PlatformTest() {
   platform::RegistryKey key;

@@ -13,18 +13,12 @@
 #include "deployment/PathMacros.h"
 #include "infra/FailureList.h"
 #include "platform/Registry.h"
+#include "sample_platform.h"
 #include "test_machine.h"
 #include "transfer/TransferHost.h"
 #include "transfer/WinInetWebClient.h"
 #include "trusted_root.h"
 
-// A variable sample-platform wrote; fails the test when it is missing.
-std::string PlatformVariable(const char* name);
-// The platform's server root (TkRootURL) on one of its servers, by the
-// variable naming that server.
-std::string PlatformRoot(const char* server = "VARNIK_PLATFORM_HTTP");
-// A file of the served tree ("wnbin/hello.txt") as this binary opens it.
-std::string ServedFile(const std::string& relative);
 // Registry values as RegQueryValueExA gives them.
 platform::RegistryValue DwordValue(uint32_t number);
 platform::RegistryValue StringValue(const std::string& text);
@@ -93,18 +87,18 @@ class PlatformTest : public MachineTest {
   std::string Scratch(const std::string& name) const { return machine_.ScratchFolder() + "\\" + name; }
 
   // The request lines nginx logged since the test began.
-  std::vector<std::string> ServedRequests() const;
+  std::vector<std::string> ServedRequests() const { return served_.Requests(); }
   // Sets the current user's preconfigured proxy to the sample platform's.
   void UseSampleProxy();
   // Sets a value of the current user's "Internet Settings" for this test.
   void SetInternetSetting(const std::string& name, const platform::RegistryValue& value);
 
+  ServedRequestLog served_;
   TrustedRoot trust_;
   DebugOutputCapture log_;
   TestTransferHost host_;
 
  private:
-  size_t accessLogStart_ = 0;
   // The settings replaced, each with its value before (type None: absent),
   // put back at the end.
   std::vector<std::pair<std::string, platform::RegistryValue>> savedSettings_;
