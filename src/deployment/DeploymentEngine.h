@@ -51,6 +51,9 @@ class DeploymentEngine : public DeploymentFolderState {
   // The merged setup file and what it remembers of the last deployment.
   std::string GetMergedSetupPath(bool fromIsolatedFolder);
   const CIniFile& LoadPreviousMergedSetup();
+  // Whether the last LoadPreviousMergedSetup found a file: a record of a
+  // previous deployment.
+  bool HasPreviousMergedSetup() const { return previousMergedSetupLoaded_; }
   std::string GetLastFlavor();
   bool WasDeployedWithAdmin();
   // Without a value: "Y" when the user is an administrator, else "N".
@@ -105,6 +108,7 @@ class DeploymentEngine : public DeploymentFolderState {
   bool rootKnown_ = false;
   CIniFile descriptor_;
   CIniFile previousMergedSetup_;
+  bool previousMergedSetupLoaded_ = false;
   bool deployedWithAdmin_ = false;
   std::string lastFlavor_;
 

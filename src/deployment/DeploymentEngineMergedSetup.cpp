@@ -26,7 +26,7 @@ std::string DeploymentEngine::GetMergedSetupPath(bool fromIsolatedFolder) {
 const CIniFile& DeploymentEngine::LoadPreviousMergedSetup() {
   // A missing file reads as an empty table, not as the one loaded before.
   previousMergedSetup_ = CIniFile();
-  previousMergedSetup_.Load(GetMergedSetupPath(false));
+  previousMergedSetupLoaded_ = previousMergedSetup_.Load(GetMergedSetupPath(false));
   deployedWithAdmin_ = platform::CodePageEqualsNoCase(
       previousMergedSetup_.GetValue(kCommonData, kDeployedWithAdmin), "Y");
   lastFlavor_ = previousMergedSetup_.GetValue(kCommonData, kLastFlavor);

@@ -141,8 +141,14 @@ bool DeploymentEngine::CheckIfSharedRegistrationNeeded() {
     LogInfo(kOperation, "merged setup file not found in local storage, registration required");
     registrationNeeded_ = true;
   } else {
+    // The rights mark says who made each copy, not what was registered: the
+    // user's copy carries the user's rights and the shared one the
+    // administrator's, and that difference alone needs no registration.
+    CIniFile shared = LoadPreviousMergedSetup();
+    SetDeployedWithAdmin(userMerged, "");
+    SetDeployedWithAdmin(shared, "");
     CIniFile::NameSet changed;
-    registrationNeeded_ = userMerged.CollectChangedSections(LoadPreviousMergedSetup(), changed);
+    registrationNeeded_ = userMerged.CollectChangedSections(shared, changed);
     LogInfo(kOperation, registrationNeeded_
                             ? "merged setup files are different, registration required"
                             : "merged setup files are identical, registration skipped");

@@ -25,12 +25,6 @@ std::string WithoutLeadingSpace(const std::string& name) {
   return first == std::string::npos ? std::string() : name.substr(first);
 }
 
-std::string LowerCase(std::string text) {
-  const unsigned char* lower = platform::SystemCaseTables().lower;
-  for (char& c : text) c = static_cast<char>(lower[static_cast<unsigned char>(c)]);
-  return text;
-}
-
 std::string WithBackslashes(const std::string& text) { return ReplaceAll(text, "/", "\\"); }
 
 // Every member of the cabinet into the destination; the extractor is gone
@@ -186,9 +180,9 @@ void DescriptorMerge::PrefixSectionsWithNumber(CIniFile& document, const std::st
                                                const std::string& text) {
   CIniFile::NameSet names;
   document.GetSectionNames(names);
-  const std::string lowerText = LowerCase(text);
+  const std::string lowerText = platform::CodePageLower(text);
   for (const std::string& name : names) {
-    if (LowerCase(name).find(lowerText) != std::string::npos)
+    if (platform::CodePageLower(name).find(lowerText) != std::string::npos)
       document.RenameSection(name, number + name);
   }
 }

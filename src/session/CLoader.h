@@ -71,6 +71,9 @@ class CLoader : public FailureTrace {
   // The browser's protected-mode answer (virtual: a host may answer for a
   // browser this machine lacks).
   virtual platform::HResult IsIeInProtectedMode(bool& protectedMode);
+  // A runtime prerequisite is missing and the loader may not install it:
+  // the user is told, and the session has ended.
+  void ShowMissingPrerequisitePage(const std::string& description);
 
   // FailureTrace: records a failure into the failure report.
   void TraceError(const std::string& file, const std::string& description) override;

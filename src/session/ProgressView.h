@@ -10,6 +10,7 @@
 #include "session/CDataStructure.h"
 #include "session/LoaderEvents.h"
 #include "session/SessionState.h"
+#include "transfer/TransferHost.h"
 
 // Where the rows go in a control of width w and height h: every row at
 // x = w / 4, as wide as the middle half and one row high.
@@ -29,7 +30,7 @@ class TransferMeter {
   virtual void OnTransferBytes(int32_t position, uint64_t received, uint64_t expected) = 0;
 };
 
-class ProgressView {
+class ProgressView : public TransferProgress {
  public:
   ProgressView(SessionState& state, LoaderEvents& events) : state_(state), events_(events) {}
 
@@ -39,7 +40,7 @@ class ProgressView {
   // empty entry for one already present); the position of the new entry.
   int32_t AddProgressBar(const std::string& statusLine, const CDataStructure& record);
   // A record's transfer has ended, however it ended: its windows go.
-  void FinishProgressEntry(int32_t position);
+  void FinishProgressEntry(int32_t position) override;
   bool AllEntriesFinished() const;
 
   // The overall progress when the record at position (of count) starts.
@@ -47,7 +48,7 @@ class ProgressView {
   // A transfer's progress report: the record's bar and OnFileDownloadProgress,
   // when the position is valid and the expected size known. The meter hears
   // of every report for a valid position, before the event.
-  void ReportFileProgress(int32_t position, uint64_t progress, uint64_t progressMax);
+  void ReportFileProgress(int32_t position, uint64_t progress, uint64_t progressMax) override;
   void SetTransferMeter(TransferMeter* meter) { meter_ = meter; }
 
   // The WM_SIZE handler: every row back in its place, the client window

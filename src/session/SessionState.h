@@ -4,6 +4,7 @@
 // download driver, completion) works on these fields; CLoader holds one.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -92,4 +93,19 @@ struct SessionState {
   std::vector<CDataStructure> downloadList;
   std::string mainProgId, mainDestination;
   std::vector<std::pair<std::string, std::string>> launchParameters;
+
+  // The download driver: what its walk found, for completion and launch.
+  std::string lastDeployedFlavor;
+  bool clientAlreadyDeployed = false;
+  bool flavorAlreadyDeployed = false;
+  // A component was taken because it belongs to the requested flavour and
+  // not to the last deployed one; completion then records the new flavour.
+  bool newFlavorContent = false;
+  // The entries at the front of launchParameters that came from no
+  // "param_" key.
+  size_t launchParameterCount = 0;
+  std::vector<std::string> manifestNames;
+  // "ForceDownload", "NETSP" and "Description" of the last component that
+  // named a .NET Framework version.
+  std::string dotNetVersion, dotNetServicePack, dotNetDescription;
 };

@@ -16,6 +16,7 @@
 #include "install/InstallText.h"
 #include "platform/Environment.h"
 #include "platform/LastError.h"
+#include "platform/TextCompare.h"
 #include "platform/WindowSystem.h"
 #include "session/CLoader.h"
 #include "session/ResourceStrings.h"
@@ -66,7 +67,7 @@ void StartSetup::Run() {
   CheckSiteLock();
   CheckSetupUrl();
   Log().Info(kLocation, "additional params:" + state_.additionalParams);
-  const std::string lowered = LowerCase(state_.additionalParams);
+  const std::string lowered = platform::CodePageLower(state_.additionalParams);
   ReadModeSwitches(lowered);
   PlatformChecks& checks = loader_.Environment().Checks();
   if (!checks.IsServerInTrustedZone())

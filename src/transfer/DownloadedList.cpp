@@ -6,6 +6,7 @@
 #include "deployment/CIniFile.h"
 #include "infra/StringHelpers.h"
 #include "platform/FileSystem.h"
+#include "platform/TextCompare.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ std::string Lead(FILE* file, long size, const std::string& path) {
   if (std::fseek(file, size - 1, SEEK_SET) == 0 && std::fread(&last, 1, 1, file) == 1 && last != '\n')
     lead = kLineEnd;
   CIniFile list;
-  if (list.Load(path) && EqualsIgnoringCase(list.LastLoadedSection(), kSection)) return lead;
+  if (list.Load(path) && platform::CodePageEqualsNoCase(list.LastLoadedSection(), kSection)) return lead;
   lead += std::string("[") + kSection + "]" + kLineEnd;
   CIniFile::KeyTable entries;
   list.GetSection(kSection, entries);

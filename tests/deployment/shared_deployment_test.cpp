@@ -57,6 +57,35 @@ TEST_F(SharedDeploymentTest, UserRunsFromTheSharedFolderAndRegistersWhenItChange
   EXPECT_TRUE(updated.engine.CheckIfSharedRegistrationNeeded());
 }
 
+// An administrator's shared copy says "Y", the ordinary user's own copy "N":
+// only what was registered counts, not who made each copy.
+TEST_F(SharedDeploymentTest, RightsMarkAloneAsksForNoRegistration) {
+  MakeSharedDeployment();
+  WriteText(shared_ + "\\merged-setup.ini",
+            "[Common Data]\r\nDeployedWithAdmin=Y\r\nLastFlavor=A\r\n[Client]\r\nFile=a.exe\r\n");
+  {
+    Control control(*this);
+    ASSERT_EQ(shared_, control.engine.GetCurrentDeploymentFolder());
+    EXPECT_TRUE(control.engine.CheckIfSharedRegistrationNeeded());
+    CIniFile merged = ReadIni(shared_ + "\\merged-setup.ini");
+    ASSERT_TRUE(control.engine.SaveMergedSetup(merged));
+  }
+  const std::string isolated = userRoot_ + "\\srv";
+  ASSERT_EQ("N", ReadIni(isolated + "\\merged-setup.ini").GetValue("Common Data", "DeployedWithAdmin"));
+  Control again(*this);
+  ASSERT_EQ(shared_, again.engine.GetCurrentDeploymentFolder());
+  EXPECT_FALSE(again.engine.CheckIfSharedRegistrationNeeded());
+  EXPECT_TRUE(LoggedInfo("DeploymentEngine::CheckIfSharedRegistrationNeeded",
+                         "merged setup files are identical, registration skipped"));
+
+  // Any other difference of the common data still counts.
+  WriteText(shared_ + "\\merged-setup.ini",
+            "[Common Data]\r\nDeployedWithAdmin=Y\r\nLastFlavor=B\r\n[Client]\r\nFile=a.exe\r\n");
+  Control changed(*this);
+  ASSERT_EQ(shared_, changed.engine.GetCurrentDeploymentFolder());
+  EXPECT_TRUE(changed.engine.CheckIfSharedRegistrationNeeded());
+}
+
 TEST_F(SharedDeploymentTest, SharedFolderIsRefusedUnlessMarkedAndNotOwnedAlready) {
   MakeSharedDeployment("N");
   EXPECT_EQ(userRoot_ + "\\srv", Control(*this).engine.GetCurrentDeploymentFolder());

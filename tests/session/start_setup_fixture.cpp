@@ -6,6 +6,7 @@
 #include "infra/RecursiveDirDelete.h"
 #include "infra/StringHelpers.h"
 #include "platform/FileSystem.h"
+#include "platform/TextCompare.h"
 #include "platform/SystemFacts.h"
 #include "test_files.h"
 
@@ -98,7 +99,7 @@ std::vector<std::string> StartSetupTest::StartSetupLines() const {
 
 std::string StartSetupTest::ShownFailure() const {
   for (platform::WindowHandle child : platform::ChildWindows(loader_->ControlWindow())) {
-    if (EqualsNoCase(platform::ReadClassName(child), "Edit")) return platform::ReadWindowText(child);
+    if (platform::OrdinalEqualsNoCase(platform::ReadClassName(child), "Edit")) return platform::ReadWindowText(child);
   }
   return "";
 }

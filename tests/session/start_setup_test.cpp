@@ -8,6 +8,7 @@
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
+#include "platform/TextCompare.h"
 #include "session/ResourceStrings.h"
 #include "session/SiteLock.h"
 #include "start_setup_fixture.h"
@@ -53,7 +54,7 @@ TEST_F(StartSetupTest, ReachesTheDownloadDriverWithTheMergedDescriptorAndTheSumm
   // The deployment folder is the working folder until the merged
   // descriptor names another; the summary and the merged file are there.
   const std::string folder = State().deploymentFolder;
-  EXPECT_TRUE(EqualsNoCase(WorkingFolder(), folder)) << folder;
+  EXPECT_TRUE(platform::OrdinalEqualsNoCase(WorkingFolder(), folder)) << folder;
   CIniFile summary;
   ASSERT_TRUE(summary.Load(folder + "\\DSummary.ini"));
   EXPECT_EQ(folder, summary.GetValue("General", "ClientBinariesPath"));

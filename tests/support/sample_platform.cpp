@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 #include "test_files.h"
 
@@ -32,7 +34,16 @@ std::string ServedFile(const std::string& relative) {
 ServedRequestLog::ServedRequestLog() : start_(ReadTestFile(AccessLogPath()).size()) {}
 
 std::vector<std::string> ServedRequestLog::Requests() const {
-  const std::string log = ReadTestFile(AccessLogPath());
+  // nginx logs a request once its reply has gone out, so a client may have
+  // the whole reply before the line is written: the log is read once it has
+  // stopped growing for a moment.
+  std::string log = ReadTestFile(AccessLogPath());
+  for (int settled = 0, waited = 0; settled < 5 && waited < 100; ++waited) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::string again = ReadTestFile(AccessLogPath());
+    settled = again.size() == log.size() ? settled + 1 : 0;
+    log = std::move(again);
+  }
   std::vector<std::string> requests;
   size_t start = start_;
   while (start < log.size()) {

@@ -3,6 +3,7 @@
 // and the requests nginx logged.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,8 @@ std::string PlatformRoot(const char* server = "VARNIK_PLATFORM_HTTP");
 // A file of the served tree ("wnbin/hello.txt") as this binary opens it.
 std::string ServedFile(const std::string& relative);
 
-// The request lines ("GET /wnbin/x HTTP/1.1") nginx logged since this
-// object was made.
+// The request lines ("GET /wnbin/x HTTP/1.1") nginx logs from the moment
+// the object is made; read once the log has stopped growing for 50 ms.
 class ServedRequestLog {
  public:
   ServedRequestLog();

@@ -93,12 +93,12 @@ class PlatformTest : public MachineTest {
   // Sets a value of the current user's "Internet Settings" for this test.
   void SetInternetSetting(const std::string& name, const platform::RegistryValue& value);
 
+  ServedRequestLog served_;
   TrustedRoot trust_;
   DebugOutputCapture log_;
   TestTransferHost host_;
 
  private:
-  ServedRequestLog served_;
   // The settings replaced, each with its value before (type None: absent),
   // put back at the end.
   std::vector<std::pair<std::string, platform::RegistryValue>> savedSettings_;

@@ -8,9 +8,11 @@
 // IAuthenticate, when the callback offers it.
 #include <cctype>
 #include <memory>
+#include <string_view>
 
 #include "platform/FileSystem.h"
 #include "platform/Internet.h"
+#include "platform/TextCompare.h"
 #include "platform/UrlMoniker.h"
 #include "platform/posix/http_exchange.h"
 
@@ -183,12 +185,8 @@ class MonikerTransfer {
 };
 
 bool StartsWithNoCase(const std::string& text, const char* start) {
-  for (size_t i = 0; start[i]; ++i) {
-    if (i >= text.size() ||
-        std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(start[i])))
-      return false;
-  }
-  return true;
+  const std::string_view prefix(start);
+  return text.size() >= prefix.size() && OrdinalEqualsNoCase(std::string_view(text).substr(0, prefix.size()), prefix);
 }
 
 int HexDigit(char c) {
