@@ -29,9 +29,9 @@ TEST_F(SessionEndTest, AStartUpThatStopsSilentlyStopsTheSessionAndSaysWhy) {
 
 TEST_F(SessionEndTest, AStageThatIsNotBuiltStopsTheSessionAndSaysWhich) {
   CreateControl();
-  loader_->OnStartDownload();
+  loader_->OnTimer();
   EXPECT_EQ(std::vector<std::string>{
-                "stopped:CLoader::OnStartDownload: This stage is not part of this build; stopped."},
+                "stopped:CLoader::OnTimer: This stage is not part of this build; stopped."},
             end_.ends);
 }
 
