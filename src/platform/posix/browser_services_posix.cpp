@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/BrowserServices.h"
+#include "platform/LastError.h"
 #include "platform/posix/machine_config.h"
 
 namespace platform {
@@ -92,6 +93,11 @@ ZoneLookup MapUrlToZone(const std::string& url, uint32_t& zone) {
   // A file URL naming a server is a share of the local network.
   zone = IsLoopbackHost(host) || scheme == "file" ? kZoneIntranet : kZoneInternet;
   return ZoneLookup::Mapped;
+}
+
+bool OpenPage(const std::string&) {
+  SetLastErrorCode(kErrorNotSupported);
+  return false;
 }
 
 }  // namespace platform
