@@ -20,6 +20,7 @@ CLoader::CLoader(LoaderHost& host, SystemFolders& folders)
 CLoader::~CLoader() {
   // The window's last messages still reach this object.
   DestroyControlWindow();
+  EndOfControl();
 }
 
 bool CLoader::CreateControlWindow(platform::WindowHandle parent) {
@@ -60,7 +61,10 @@ bool CLoader::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam,
     case WM_LOADER_FIT_TO_FRAME: progress_.FitToFrame(); return true;
     case WM_LOADER_SLO: OnSlo(); return true;
     case platform::kWmTimer: result = OnTimer(); return true;
-    case platform::kWmSize: progress_.LayOut(); return true;
+    case platform::kWmSize:
+      progress_.LayOut();
+      FitHostedClient();
+      return true;
     case platform::kWmDestroy: OnDestroy(); return true;
     case platform::kWmWindowPosChanged:
       // Observed, not consumed: the default handling still sends WM_SIZE,

@@ -13,6 +13,8 @@
 #include "deployment/DeploymentEngine.h"
 #include "deployment/PathMacros.h"
 #include "deployment/SystemFolders.h"
+#include "platform/ControlHosting.h"
+#include "platform/ProcessLauncher.h"
 #include "platform/UnhandledExceptions.h"
 #include "platform/WindowSystem.h"
 #include "session/FailureReport.h"
@@ -22,6 +24,7 @@
 #include "session/LoaderProperties.h"
 #include "session/ProgressView.h"
 #include "session/SessionEnd.h"
+#include "session/SessionNetwork.h"
 #include "session/SessionSettings.h"
 #include "session/SessionState.h"
 
@@ -57,6 +60,18 @@ class CLoader : public FailureTrace {
   virtual intptr_t OnHostMainUI();
   virtual void OnDestroy();
 
+  // Starts the client application from the deployment folder with its
+  // command line; S_OK, or the failure (shown and reported) when it could
+  // not be started.
+  virtual platform::HResult RunApplicationAsProcess();
+  // Shows the text of a missing prerequisite, with the page to get it from
+  // (CustomPreReqPageUrl, else the framework's download page), and opens that
+  // page unless it is "NO_URL".
+  void ShowMissingPrerequisitePage(const std::string& description);
+
+  // The cookies for the client and the web client's connection; null: none.
+  void SetNetwork(SessionNetwork* network) { network_ = network; }
+
   // FailureTrace: records a failure into the failure report.
   void TraceError(const std::string& file, const std::string& description) override;
   // Shows the failure; the session has then ended.
@@ -83,6 +98,18 @@ class CLoader : public FailureTrace {
   void OnWindowPosChanged(intptr_t lParam);
   void OnRepaint(platform::DeviceContext context);
 
+  // Completion, launch and teardown.
+  void RemoveProgressWindows();
+  void DeleteDownloadRecord();
+  void RecordDeployment();
+  void RunDebugTouch();
+  bool NetPrerequisitePresent();
+  void HostClientUi();
+  void SetClientProperties(platform::HostedControl& control, size_t builtIn);
+  void FitHostedClient();
+  void CloseClient();
+  void EndOfControl();
+
   LoaderHost& host_;
   SessionState state_;
   SessionSettings settings_;
@@ -96,4 +123,9 @@ class CLoader : public FailureTrace {
   std::unique_ptr<platform::ControlWindow> window_;
   SessionEndSink* endSink_ = nullptr;
   bool ended_ = false;
+
+  // Completion, launch and teardown.
+  SessionNetwork* network_ = nullptr;
+  platform::StartedProcess client_;
+  std::unique_ptr<platform::HostedControl> hostedClient_;
 };

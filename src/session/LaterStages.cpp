@@ -1,8 +1,7 @@
-// The stages that follow start-up's first step: the start-up checks, the
-// download driver, completion, the launch of the client and teardown. They
-// are not part of this session yet; until they are, each says so in one log
-// line and ends the session as stopped, so a host waiting for the end does
-// not wait for ever. Teardown only logs: the session has ended by then.
+// The stages that follow start-up's first step and are not part of this
+// session yet: the start-up checks and the download driver. Until they are,
+// each says so in one log line and ends the session as stopped, so a host
+// waiting for the end does not wait for ever.
 #include "infra/SimpleLogger.h"
 #include "session/CLoader.h"
 
@@ -10,10 +9,8 @@ namespace {
 
 constexpr char kNotBuilt[] = "This stage is not part of this build; stopped.";
 
-void NotBuilt(const char* location) { SimpleLogger::GetInstance()->Warning(location, kNotBuilt); }
-
 intptr_t StopNotBuilt(CLoader& loader, const char* location) {
-  NotBuilt(location);
+  SimpleLogger::GetInstance()->Warning(location, kNotBuilt);
   loader.EndSession(SessionOutcome::Stopped, std::string(location) + ": " + kNotBuilt);
   return 0;
 }
@@ -23,9 +20,3 @@ intptr_t StopNotBuilt(CLoader& loader, const char* location) {
 intptr_t CLoader::OnStartSetup() { return StopNotBuilt(*this, "CLoader::OnStartSetup"); }
 
 intptr_t CLoader::OnStartDownload() { return StopNotBuilt(*this, "CLoader::OnStartDownload"); }
-
-intptr_t CLoader::OnTimer() { return StopNotBuilt(*this, "CLoader::OnTimer"); }
-
-intptr_t CLoader::OnHostMainUI() { return StopNotBuilt(*this, "CLoader::OnHostMainUI"); }
-
-void CLoader::OnDestroy() { NotBuilt("CLoader::OnDestroy"); }

@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <deque>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "deployment/CIniFile.h"
+#include "descriptors/LaunchParameters.h"
 #include "platform/WindowSystem.h"
 #include "session/CDataStructure.h"
 #include "transfer/NetworkProperties.h"
@@ -82,5 +82,22 @@ struct SessionState {
   CIniFile mergedSetup;  // the merged setup descriptor
   std::vector<CDataStructure> downloadList;
   std::string mainProgId, mainDestination;
-  std::vector<std::pair<std::string, std::string>> launchParameters;
+  LaunchParameterList launchParameters;  // with the count of those the driver added itself
+
+  // Completion, launch and teardown: what the download driver leaves them,
+  // and what they keep.
+  bool clientAlreadyDeployed = false;
+  bool flavorAlreadyDeployed = false;
+  bool newFlavorContent = false;  // a component of the requested flavour only was deployed
+  std::vector<std::string> manifestNames;
+  // The .NET prerequisite of the last component with "ForceDownload": its
+  // "ForceDownload", "NETSP" and "Description".
+  std::string netPrerequisiteVersion, netPrerequisiteLevel, netPrerequisiteDescription;
+  platform::WindowHandle hostedUiWindow = 0;  // the control window, once the client is launched
+  bool activationContextCreated = false;     // by the deployment helper, for the hosted UI
+  bool faultFilterHeld = false;              // start-up installed the last-chance handler
+  // How long a setup program or the debug touch may run, and how long a
+  // client asked to close is given before it is ended.
+  uint32_t installTimeoutMs = 30u * 60u * 1000u;
+  uint32_t clientCloseTimeoutMs = 30000;
 };
