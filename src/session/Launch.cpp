@@ -212,6 +212,8 @@ void CLoader::ShowMissingPrerequisitePage(const std::string& description) {
                                : state_.customPreReqPageUrl;
   const bool openPage = !EqualsNoCase(page, kNoUrl);
   if (openPage) text += Filled(resources::kPrerequisiteLink, page);
+  // No system call failed: the entry carries no stale error code.
+  platform::SetLastErrorCode(platform::kErrorSuccess);
   TraceError("Prerequisite Missing", text);
   ReportFailure(text);
   if (openPage && !platform::OpenPage(page)) {

@@ -45,7 +45,8 @@ void CLoader::CloseClient() {
     SimpleLogger::GetInstance()->Warning(
         "CLoader::OnDestroy",
         Format("The client did not close within %u ms of WM_CLOSE; it is ended.", timeout));
-    client_.Terminate(0);
+    // Termination only begins here; the process is gone once the wait ends.
+    if (client_.Terminate(0)) client_.WaitForExit(timeout);
   }
   client_.Release();
 }

@@ -31,6 +31,13 @@ Win32Error posix::FileErrorFromErrno(int error) {
   }
 }
 
+Win32Error posix::MissingEntryError(const std::string& host) {
+  const size_t slash = host.find_last_of('/');
+  const std::string parent = slash == std::string::npos ? "." : host.substr(0, slash);
+  struct stat info;
+  return stat(parent.c_str(), &info) == 0 ? kErrorFileNotFound : kErrorPathNotFound;
+}
+
 namespace {
 
 std::string WithoutLongPathPrefix(const std::string& path) {
@@ -80,15 +87,6 @@ bool HostAttributes(const std::string& host, uint32_t& attributes) {
   return true;
 }
 
-// What Windows reports for a path that names nothing: the file is missing
-// when its folder exists, else the path.
-Win32Error MissingEntryError(const std::string& host) {
-  const size_t slash = host.find_last_of('/');
-  const std::string parent = slash == std::string::npos ? "." : host.substr(0, slash);
-  struct stat info;
-  return stat(parent.c_str(), &info) == 0 ? kErrorFileNotFound : kErrorPathNotFound;
-}
-
 }  // namespace
 
 std::string ToNativePath(const std::string& path) { return posix::HostPath(path); }
@@ -125,14 +123,14 @@ Win32Error DeletePath(const std::string& path) {
   // A link to a folder is a folder to DeleteFileA as well.
   if (stat(host.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return kErrorAccessDenied;
   if (unlink(host.c_str()) == 0) return kErrorSuccess;
-  return errno == ENOENT ? MissingEntryError(host) : posix::FileErrorFromErrno(errno);
+  return errno == ENOENT ? posix::MissingEntryError(host) : posix::FileErrorFromErrno(errno);
 }
 
 Win32Error RemoveFolder(const std::string& path) {
   const std::string host = posix::HostPath(path);
   struct stat link;
   if (lstat(host.c_str(), &link) != 0)
-    return errno == ENOENT ? MissingEntryError(host) : posix::FileErrorFromErrno(errno);
+    return errno == ENOENT ? posix::MissingEntryError(host) : posix::FileErrorFromErrno(errno);
   if (S_ISLNK(link.st_mode)) {
     struct stat info;
     if (stat(host.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return kErrorDirectory;

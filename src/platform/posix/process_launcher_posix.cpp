@@ -109,7 +109,8 @@ bool WaitForChild(pid_t child, uint32_t timeoutMs, int& status, bool& failed) {
 bool PrepareNativeProgram(const std::string& hostPath) {
   const int descriptor = open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
   if (descriptor < 0) {
-    SetLastErrorCode(posix::FileErrorFromErrno(errno));
+    SetLastErrorCode(errno == ENOENT ? posix::MissingEntryError(hostPath)
+                                     : posix::FileErrorFromErrno(errno));
     return false;
   }
   posix::UniqueFd file(descriptor);
