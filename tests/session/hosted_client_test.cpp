@@ -34,7 +34,7 @@ TEST_F(CompletionTest, TheClientControlIsCreatedInTheControlWindowAndGivenItsPar
   State().launchParameters.builtInCount = 3;
   network_.cookies = "a=1; b=2";
   MessageBoxWatch boxes(1);
-  ASSERT_EQ("client-started", RunToEnd());
+  ASSERT_EQ("client-started", RunToEnd()) << ::testing::PrintToString(journal_);
 
   EXPECT_EQ((std::vector<std::string>{"site", "activated", "Cookie=a=1; b=2",
                                       "TKtesttypes=" + Folder(), "Server=http://srv/zel"}),

@@ -59,13 +59,19 @@ class TestClient : public IOleObject, public IDispatch {
   }
 
   // IOleObject
+  // The site is held, as a control holds it.
   STDMETHODIMP SetClientSite(IOleClientSite* site) override {
     Note(site ? "site" : "no site");
+    if (site) site->AddRef();
+    if (site_) site_->Release();
+    site_ = site;
     return S_OK;
   }
   STDMETHODIMP GetClientSite(IOleClientSite** site) override {
-    if (site) *site = nullptr;
-    return E_NOTIMPL;
+    if (!site) return E_POINTER;
+    *site = site_;
+    if (site_) site_->AddRef();
+    return S_OK;
   }
   STDMETHODIMP SetHostNames(LPCOLESTR, LPCOLESTR) override { return S_OK; }
   STDMETHODIMP Close(DWORD) override {
@@ -137,8 +143,11 @@ class TestClient : public IOleObject, public IDispatch {
   }
 
  private:
-  virtual ~TestClient() = default;
+  virtual ~TestClient() {
+    if (site_) site_->Release();
+  }
   LONG references_ = 1;
+  IOleClientSite* site_ = nullptr;
 };
 
 class TestClientFactory : public IClassFactory {

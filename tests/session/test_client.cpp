@@ -1,7 +1,7 @@
 // The client application the launch tests start. It writes what it was given
-// to "client-record.txt" in its working folder: its process id, its command
-// line (Windows: as the system gave it; posix: its arguments after the
-// program, each on a line), and then what happened to it. What it does
+// to "client-record.txt" beside itself: its process id, its working folder,
+// its command line (Windows: as the system gave it; posix: its arguments
+// after the program, each on a line), and then what happened to it. What it does
 // next depends on the Mode="..." argument:
 //   (none)         ends with exit code 0
 //   linger         waits a minute, then ends with 0
@@ -14,6 +14,8 @@
 #include <cstring>
 #include <string>
 #include <thread>
+
+#include <filesystem>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -84,14 +86,27 @@ int RunWindow(HWND parent, bool ignoreClose) {
 
 }  // namespace
 
+// The record lies beside the program, wherever it was started from.
+std::string RecordPath() {
+#ifdef _WIN32
+  char self[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  const std::filesystem::path program(self);
+#else
+  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe");
+#endif
+  return (program.parent_path() / "client-record.txt").string();
+}
+
 int main(int argc, char** argv) {
-  g_record = std::fopen("client-record.txt", "wb");
+  g_record = std::fopen(RecordPath().c_str(), "wb");
   if (!g_record) return 10;
 #ifdef _WIN32
   (void)argc;
   (void)argv;
   const std::string commandLine = GetCommandLineA();
   Note(std::to_string(GetCurrentProcessId()));
+  Note(std::filesystem::current_path().string());
   Note(commandLine);
   const std::string mode = Argument(commandLine, "Mode");
   if (mode == "close" || mode == "ignore-close") {
@@ -103,6 +118,7 @@ int main(int argc, char** argv) {
   if (mode == "linger") Linger();
 #else
   Note(std::to_string(getpid()));
+  Note(std::filesystem::current_path().string());
   bool linger = false;
   // The runtime's splitting took the quotes: the pair arrives as Mode=linger.
   for (int i = 1; i < argc; ++i) {

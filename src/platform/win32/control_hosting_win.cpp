@@ -88,6 +88,7 @@ class AtlHostedControl : public HostedControl {
   ~AtlHostedControl() override {
     if (dispatch_) dispatch_->Release();
     if (window_ && IsWindow(window_)) DestroyWindow(window_);
+    if (container_) container_->Release();
     if (SUCCEEDED(oleResult_)) OleUninitialize();
   }
 
@@ -101,10 +102,10 @@ class AtlHostedControl : public HostedControl {
                               area.right - area.left, area.bottom - area.top, parent, nullptr,
                               GetModuleHandleA(nullptr), nullptr);
     if (!window_) return HRESULT_FROM_WIN32(GetLastError());
-    IUnknown* container = nullptr;
     const std::wstring name = Wide(progId);
-    HRESULT result = library.createControl(name.c_str(), window_, nullptr, &container);
-    if (container) container->Release();
+    // The container site is kept while the control is hosted: a library
+    // whose host window does not hold it would otherwise drop the control.
+    HRESULT result = library.createControl(name.c_str(), window_, nullptr, &container_);
     if (FAILED(result)) return result;
     IUnknown* control = nullptr;
     result = library.getControl(window_, &control);
@@ -170,6 +171,7 @@ class AtlHostedControl : public HostedControl {
  private:
   HRESULT oleResult_;
   HWND window_ = nullptr;
+  IUnknown* container_ = nullptr;
   IDispatch* dispatch_ = nullptr;
 };
 
