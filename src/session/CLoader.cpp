@@ -1,5 +1,8 @@
 #include "session/CLoader.h"
 
+#include <exception>
+
+#include "infra/SimpleLogger.h"
 #include "platform/BrowserHost.h"
 #include "platform/MessageLoop.h"
 #include "session/ResourceStrings.h"
@@ -95,6 +98,18 @@ const char* SessionOutcomeName(SessionOutcome outcome) {
     case SessionOutcome::Stopped: return "stopped";
   }
   return "stopped";
+}
+
+void CLoader::StopAfterException(const char* location) {
+  std::string text = "Unknown exception";
+  try {
+    throw;
+  } catch (const std::exception& error) {
+    text = error.what();
+  } catch (...) {
+  }
+  SimpleLogger::GetInstance()->Error(location, text);
+  EndSession(SessionOutcome::Stopped, std::string(location) + ": " + text);
 }
 
 void CLoader::TraceError(const std::string& file, const std::string& description) {

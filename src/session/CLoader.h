@@ -99,7 +99,8 @@ class CLoader : public FailureTrace {
   void OnRepaint(platform::DeviceContext context);
 
   // Completion, launch and teardown.
-  void RemoveProgressWindows();
+  // In a handler's catch block: logs what was thrown and stops the session.
+  void StopAfterException(const char* location);
   void DeleteDownloadRecord();
   void RecordDeployment();
   void RunDebugTouch();

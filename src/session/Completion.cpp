@@ -3,7 +3,6 @@
 // "Downloaded.txt" is removed, and the run ends one of three ways: the
 // failure report shown (nothing recorded, no client), an installation-only
 // run ready, or the deployment recorded and the client's launch posted.
-#include <exception>
 #include <vector>
 
 #include "infra/SimpleLogger.h"
@@ -75,12 +74,8 @@ intptr_t CLoader::OnTimer() {
     } else {
       platform::PostWindowMessage(state_.window, WM_LOADER_HOST_MAIN_UI, 0, 0);
     }
-  } catch (const std::exception& error) {
-    Log().Error(kLocation, error.what());
-    EndSession(SessionOutcome::Stopped, std::string(kLocation) + ": " + error.what());
   } catch (...) {
-    Log().Error(kLocation, "Unknown exception");
-    EndSession(SessionOutcome::Stopped, std::string(kLocation) + ": Unknown exception");
+    StopAfterException(kLocation);
   }
   return 0;
 }

@@ -2,7 +2,6 @@
 // from the deployment folder, or its user interface control created by
 // ProgID in the control window and given the launch parameters; and the page
 // shown when a prerequisite the client needs is missing.
-#include <exception>
 
 #include "environment/RuntimePrerequisites.h"
 #include "infra/SimpleLogger.h"
@@ -60,12 +59,8 @@ intptr_t CLoader::OnHostMainUI() {
       return 0;
     }
     HostClientUi();
-  } catch (const std::exception& error) {
-    Log().Error(location, error.what());
-    EndSession(SessionOutcome::Stopped, std::string(location) + ": " + error.what());
   } catch (...) {
-    Log().Error(location, "Unknown exception");
-    EndSession(SessionOutcome::Stopped, std::string(location) + ": Unknown exception");
+    StopAfterException(location);
   }
   return 0;
 }
