@@ -52,7 +52,7 @@ intptr_t CLoader::OnHostMainUI() {
     }
     if (EqualsNoCase(state_.mainProgId, kProcessClient)) {
       if (!NetPrerequisitePresent()) {
-        ShowMissingPrerequisitePage(state_.netPrerequisiteDescription);
+        ShowMissingPrerequisitePage(state_.dotNetDescription);
         return 0;
       }
       RunApplicationAsProcess();
@@ -81,10 +81,10 @@ void CLoader::RunDebugTouch() {
 
 // A deployment that brought no framework component needs none.
 bool CLoader::NetPrerequisitePresent() {
-  if (state_.netPrerequisiteVersion.empty()) return true;
+  if (state_.dotNetVersion.empty()) return true;
   const SessionEnvironment environment(state_);
   return RuntimePrerequisites(environment)
-      .CheckNetFrameworkExists(state_.netPrerequisiteVersion, state_.netPrerequisiteLevel);
+      .CheckNetFrameworkExists(state_.dotNetVersion, state_.dotNetServicePack);
 }
 
 platform::HResult CLoader::RunApplicationAsProcess() {
@@ -126,11 +126,11 @@ void CLoader::HostClientUi() {
     return;
   }
   // The cookie pair is one of those the loader adds itself.
-  size_t builtIn = state_.launchParameters.builtInCount;
+  size_t builtIn = state_.launchParameterCount;
   const std::string cookies = network_ ? network_->CookieData() : std::string();
   if (!cookies.empty()) {
-    auto& entries = state_.launchParameters.entries;
-    entries.insert(entries.begin(), LaunchParameter{"Cookie", cookies});
+    auto& parameters = state_.launchParameters;
+    parameters.insert(parameters.begin(), {"Cookie", cookies});
     ++builtIn;
   }
   if (state_.isolatedDeployment != 0) {
@@ -168,23 +168,21 @@ void CLoader::HostClientUi() {
 // it; one the client refuses stops the assignments, and the user may close
 // the application.
 void CLoader::SetClientProperties(platform::HostedControl& control, size_t builtIn) {
-  const auto& entries = state_.launchParameters.entries;
-  for (size_t position = 0; position < entries.size(); ++position) {
-    const LaunchParameter& parameter = entries[position];
+  const auto& parameters = state_.launchParameters;
+  for (size_t position = 0; position < parameters.size(); ++position) {
+    const auto& [name, value] = parameters[position];
     int32_t id = 0;
-    if (control.FindProperty(parameter.name, id) < 0) {
-      if (position >= builtIn)
-        TraceError(state_.mainProgId, "The client has no property " + parameter.name + ".");
+    if (control.FindProperty(name, id) < 0) {
+      if (position >= builtIn) TraceError(state_.mainProgId, "The client has no property " + name + ".");
       continue;
     }
     std::string errorText;
-    if (control.PutProperty(id, parameter.value, errorText) >= 0) continue;
-    TraceError(state_.mainProgId,
-               "The client refused the property " + parameter.name + ": " + errorText);
+    if (control.PutProperty(id, value, errorText) >= 0) continue;
+    TraceError(state_.mainProgId, "The client refused the property " + name + ": " + errorText);
     const int answer = platform::ShowMessageBoxOn(
         state_.window,
         "Error : " + errorText + "\n\n\nPress OK to continue or CANCEL to close application.",
-        "Error in parameter [" + parameter.name + "]",
+        "Error in parameter [" + name + "]",
         platform::kMbOkCancel | platform::kMbIconExclamation);
     if (answer == platform::kIdCancel) platform::ExitThisProcess(0);
     break;

@@ -48,19 +48,17 @@ std::string MaskAdditionalParams(const std::string& text) {
   return masked;
 }
 
-LaunchArguments BuildLaunchArguments(const LaunchParameterList& parameters,
-                                     const LaunchContext& context) {
+LaunchArguments BuildLaunchArguments(const LaunchPairs& parameters, const LaunchContext& context) {
   LaunchArguments arguments;
-  const LaunchParameter* additional = nullptr;
-  for (const LaunchParameter& parameter : parameters.entries) {
-    if (parameter.name == kAdditionalParams) {
-      if (!additional) additional = &parameter;
+  const std::string* additional = nullptr;
+  for (const auto& [name, value] : parameters) {
+    if (name == kAdditionalParams) {
+      if (!additional) additional = &value;
       continue;
     }
-    if (parameter.value.empty()) continue;
-    const bool secret = EqualsNoCase(parameter.name, "DomainPassword");
-    Append(arguments, Item(parameter.name, parameter.value),
-           Item(parameter.name, secret ? kMask : parameter.value));
+    if (value.empty()) continue;
+    const bool secret = EqualsNoCase(name, "DomainPassword");
+    Append(arguments, Item(name, value), Item(name, secret ? kMask : value));
   }
   if (context.embedClient) {
     const std::string window =
@@ -72,7 +70,7 @@ LaunchArguments BuildLaunchArguments(const LaunchParameterList& parameters,
     const std::string cookies = " sdr=" + context.cookieFilePath + " ";
     Append(arguments, cookies, cookies);
   }
-  const std::string value = additional ? ReplaceAll(additional->value, "'", "\"") : std::string();
+  const std::string value = additional ? ReplaceAll(*additional, "'", "\"") : std::string();
   Append(arguments, Item(kAdditionalParams, value),
          Item(kAdditionalParams, MaskAdditionalParams(value)));
   arguments.text = Trimmed(arguments.text);

@@ -4,8 +4,11 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
-#include "descriptors/LaunchParameters.h"
+// Name and value, in the order the client gets them.
+using LaunchPairs = std::vector<std::pair<std::string, std::string>>;
 
 struct LaunchContext {
   bool embedClient = false;    // the client is told its parent window and process
@@ -25,8 +28,7 @@ struct LaunchArguments {
 // sdr=<cookie file>; last AdditionalParams="..." with every single quote
 // turned into a double quote (empty when the list has no such pair). Each
 // item has a blank before and after it.
-LaunchArguments BuildLaunchArguments(const LaunchParameterList& parameters,
-                                     const LaunchContext& context);
+LaunchArguments BuildLaunchArguments(const LaunchPairs& parameters, const LaunchContext& context);
 
 // The additional parameters as the log shows them: the values of
 // "AuthPassword=" and "ProxyPassword=" (any case) are "******".

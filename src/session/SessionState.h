@@ -4,13 +4,14 @@
 // download driver, completion) works on these fields; CLoader holds one.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "deployment/CIniFile.h"
-#include "descriptors/LaunchParameters.h"
 #include "platform/WindowSystem.h"
 #include "session/CDataStructure.h"
 #include "transfer/NetworkProperties.h"
@@ -82,17 +83,20 @@ struct SessionState {
   CIniFile mergedSetup;  // the merged setup descriptor
   std::vector<CDataStructure> downloadList;
   std::string mainProgId, mainDestination;
-  LaunchParameterList launchParameters;  // with the count of those the driver added itself
+  std::vector<std::pair<std::string, std::string>> launchParameters;
 
-  // Completion, launch and teardown: what the download driver leaves them,
-  // and what they keep.
+  // Completion, launch and teardown. First what the download driver leaves
+  // them: the entries at the front of launchParameters that came from no
+  // "param_" key, what its walk found, the extension manifests, and the
+  // "ForceDownload", "NETSP" and "Description" of the last component that
+  // named a .NET Framework version.
+  size_t launchParameterCount = 0;
   bool clientAlreadyDeployed = false;
   bool flavorAlreadyDeployed = false;
   bool newFlavorContent = false;  // a component of the requested flavour only was deployed
   std::vector<std::string> manifestNames;
-  // The .NET prerequisite of the last component with "ForceDownload": its
-  // "ForceDownload", "NETSP" and "Description".
-  std::string netPrerequisiteVersion, netPrerequisiteLevel, netPrerequisiteDescription;
+  std::string dotNetVersion, dotNetServicePack, dotNetDescription;
+  // Then what they keep.
   platform::WindowHandle hostedUiWindow = 0;  // the control window, once the client is launched
   bool activationContextCreated = false;     // by the deployment helper, for the hosted UI
   bool faultFilterHeld = false;              // start-up installed the last-chance handler

@@ -44,14 +44,13 @@ CDataStructure& CompletionTest::AddRecord(const std::string& name, bool finished
 }
 
 void CompletionTest::SetMain(const std::string& progId, const std::string& destination,
-                             const std::vector<LaunchParameter>& parameters) {
+                             const LaunchPairs& parameters) {
   SessionState& state = State();
   state.mainProgId = progId;
   state.mainDestination = destination;
-  state.launchParameters.entries = {{"TKtesttypes", Folder()}};
-  state.launchParameters.builtInCount = 1;
-  for (const LaunchParameter& parameter : parameters)
-    state.launchParameters.entries.push_back(parameter);
+  state.launchParameters = {{"TKtesttypes", Folder()}};
+  state.launchParameterCount = 1;
+  state.launchParameters.insert(state.launchParameters.end(), parameters.begin(), parameters.end());
 }
 
 std::string CompletionTest::RunToEnd() {

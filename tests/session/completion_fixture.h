@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "session/LaunchCommandLine.h"
 #include "session/SessionNetwork.h"
 #include "session_fixture.h"
 
@@ -45,7 +46,7 @@ class CompletionTest : public SessionTest {
   CDataStructure& AddRecord(const std::string& name, bool finished = true);
   // The main component, and its launch parameters after the built-in one.
   void SetMain(const std::string& progId, const std::string& destination,
-               const std::vector<LaunchParameter>& parameters = {});
+               const LaunchPairs& parameters = {});
   // Starts timer 1 and dispatches the thread's messages until the session
   // ends (or 20 s pass); the first end recorded, empty when none.
   std::string RunToEnd();

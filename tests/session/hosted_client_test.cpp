@@ -24,14 +24,14 @@ TEST_F(CompletionTest, TheClientControlIsCreatedInTheControlWindowAndGivenItsPar
   SetMain(TestClientClass::kProgId, "client.dll");
   // The two domain pairs, which this client lacks, are the driver's own: not
   // reported, and still not once the cookie pair goes in front.
-  State().launchParameters.entries = {{"TKtesttypes", Folder()},
+  State().launchParameters = {{"TKtesttypes", Folder()},
                                       {"DomainName", "CORP"},
                                       {"DomainPassword", "pw"},
                                       {"Server", "http://srv/zel"},
                                       {"Unknown", "1"},
                                       {"Broken", "x"},
                                       {"After", "y"}};
-  State().launchParameters.builtInCount = 3;
+  State().launchParameterCount = 3;
   network_.cookies = "a=1; b=2";
   MessageBoxWatch boxes(1);
   ASSERT_EQ("client-started", RunToEnd()) << ::testing::PrintToString(journal_);

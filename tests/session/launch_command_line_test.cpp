@@ -4,18 +4,11 @@
 
 namespace {
 
-LaunchParameterList Parameters(std::vector<LaunchParameter> entries, size_t builtIn = 1) {
-  LaunchParameterList list;
-  list.entries = std::move(entries);
-  list.builtInCount = builtIn;
-  return list;
-}
-
 TEST(LaunchCommandLine, PairsInOrderEmptyOnesLeftOutAdditionalParamsLastWithQuotesTurned) {
-  const LaunchParameterList list = Parameters({{"TKtesttypes", "C:\\Deploy\\srv"},
-                                               {"AdditionalParams", "a='1'&b=x"},
-                                               {"Empty", ""},
-                                               {"Server", "http://srv/zel"}});
+  const LaunchPairs list = {{"TKtesttypes", "C:\\Deploy\\srv"},
+                           {"AdditionalParams", "a='1'&b=x"},
+                           {"Empty", ""},
+                           {"Server", "http://srv/zel"}};
   LaunchContext context;
   context.embedClient = true;
   context.parentWindow = 1234;
@@ -31,18 +24,16 @@ TEST(LaunchCommandLine, PairsInOrderEmptyOnesLeftOutAdditionalParamsLastWithQuot
   context.embedClient = false;
   context.cookieFilePath = "C:\\Temp\\f00d.sdr";
   EXPECT_EQ("TKtesttypes=\"x\"  sdr=C:\\Temp\\f00d.sdr  AdditionalParams=\"\"",
-            BuildLaunchArguments(Parameters({{"TKtesttypes", "x"}}), context).text);
+            BuildLaunchArguments({{"TKtesttypes", "x"}}, context).text);
 }
 
 TEST(LaunchCommandLine, TheLogCopyMasksEveryPasswordAndOnlyThat) {
-  const LaunchParameterList list =
-      Parameters({{"TKtesttypes", "C:\\D"},
-                  {"DomainName", "CORP"},
-                  {"DomainPassword", "s3cret"},
-                  {"AdditionalParams",
-                   "debugclient=true&AuthUser=dXNlcg==&AuthPassword=cGFzcw==&ProxyHost=p"
-                   "&proxypassword=eA==&AuthPassword="}},
-                 3);
+  const LaunchPairs list = {{"TKtesttypes", "C:\\D"},
+                           {"DomainName", "CORP"},
+                           {"DomainPassword", "s3cret"},
+                           {"AdditionalParams",
+                            "debugclient=true&AuthUser=dXNlcg==&AuthPassword=cGFzcw==&ProxyHost=p"
+                            "&proxypassword=eA==&AuthPassword="}};
   const LaunchArguments arguments = BuildLaunchArguments(list, LaunchContext());
   EXPECT_EQ(
       "TKtesttypes=\"C:\\D\"  DomainName=\"CORP\"  DomainPassword=\"s3cret\"  "

@@ -31,7 +31,7 @@ class LaunchTest : public CompletionTest {
  protected:
   // The signed cabinet holding the client program, placed in the deployment
   // folder as the transfer leaves it and unpacked by completion.
-  void DeployClient(const std::vector<LaunchParameter>& parameters) {
+  void DeployClient(const LaunchPairs& parameters) {
     Prepare();
     platform::DeletePath(File("client-record.txt"));
     const char* cabinet = std::getenv("VARNIK_CLIENT_CABINET");
@@ -157,8 +157,8 @@ TEST_F(LaunchTest, AClientThatCannotStartIsReportedInABoxAndTheReport) {
 TEST_F(LaunchTest, AMissingFrameworkShowsItsPageWithOrWithoutTheLink) {
   Prepare();
   SetMain(kProcessClient, "client");
-  State().netPrerequisiteVersion = "v99";
-  State().netPrerequisiteDescription = "Framework 99";
+  State().dotNetVersion = "v99";
+  State().dotNetDescription = "Framework 99";
   State().customPreReqPageUrl = "no_url";
   const std::string text = "Framework 99 is not installed.\r\nApplication will not be able to "
                            "run.\r\nContact your system administrator.\r\n";
@@ -207,7 +207,7 @@ TEST_F(LaunchTest, AClientThatIgnoresCloseIsEndedAndOneThatClosesIsNot) {
     // A client that closes is given time enough; one that does not, little.
     State().clientCloseTimeoutMs = ignores ? 300 : 15000;
 #ifndef _WIN32
-    State().launchParameters.entries.back().value = "linger";
+    State().launchParameters.back().second = "linger";
     // The client's window: one of this process stands in for it.
     std::vector<uint32_t> closes;
     platform::ControlWindow clientWindow([&](uint32_t message, uintptr_t, intptr_t, intptr_t& result) {
