@@ -4,7 +4,9 @@
 
 #include <cstddef>
 
+#include "com/CDeploymentHelper.h"
 #include "com/ComModule.h"
+#include "com/ComText.h"
 #include "com/Guarded.h"
 
 namespace {
@@ -110,6 +112,35 @@ void CLoaderControl::SetObjectRects(const platform::WindowRect& rect) {
 
 bool CLoaderControl::SubscribeToPageUnload() {
   return !releasing_ && pageUnload_.Subscribe(clientSite_.Get(), this);
+}
+
+STDMETHODIMP CLoaderControl::RunApplicationAsProcess() {
+  return NVarnik::Guarded("CLoader::RunApplicationAsProcess",
+                          [&] { return static_cast<HRESULT>(session_->RunApplicationAsProcess()); });
+}
+
+bool CLoaderControl::CreateActivationContext(const std::string& folder,
+                                             const std::string& manifest,
+                                             platform::HResult& result) {
+  result = NVarnik::ComObject<CDeploymentHelper>::Create(IID_IDeploymentHelper2,
+                                                          deploymentHelper_.Out());
+  if (FAILED(result)) return true;
+  IDeploymentHelper2* helper = deploymentHelper_.Get();
+  BSTR folderText = NVarnik::BstrFromAnsi(folder);
+  BSTR manifestText = NVarnik::BstrFromAnsi(manifest);
+  helper->put_DeploymentFolder(folderText);
+  helper->put_ManifestFileName(manifestText);
+  SysFreeString(folderText);
+  SysFreeString(manifestText);
+  result = helper->CreateActivationContext();
+  return true;
+}
+
+bool CLoaderControl::DestroyActivationContext(platform::HResult& result) {
+  if (!deploymentHelper_) return false;
+  result = deploymentHelper_->DestroyActivationContext();
+  deploymentHelper_.Reset();
+  return true;
 }
 
 // IOleControl: no mnemonics; ambient properties are not read.

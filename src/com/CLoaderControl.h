@@ -49,6 +49,11 @@ class CLoaderControl : public NVarnik::TypeInfoDispatch<ILoader4, IID_ILoader4>,
                        public NVarnik::SupportErrorInfo<CLoaderControl>,
                        public LoaderHost {
  public:
+  // The class's own function table goes on after ILoader4's last member
+  // (slot 55) with this (slot 56), before any other virtual function the
+  // class declares: the session's start of the client process.
+  virtual HRESULT STDMETHODCALLTYPE RunApplicationAsProcess();
+
   static const NVarnik::InterfaceEntry* InterfaceMap();
 
   // OLEMISC_RECOMPOSEONRESIZE | CANTLINKINSIDE | INSIDEOUT |
@@ -70,6 +75,9 @@ class CLoaderControl : public NVarnik::TypeInfoDispatch<ILoader4, IID_ILoader4>,
   void* InPlaceActiveObject() override;
   void SetObjectRects(const platform::WindowRect& rect) override;
   bool SubscribeToPageUnload() override;
+  bool CreateActivationContext(const std::string& folder, const std::string& manifest,
+                               platform::HResult& result) override;
+  bool DestroyActivationContext(platform::HResult& result) override;
 
   // ILoader
   STDMETHODIMP put_BrowserUI(VARIANT_BOOL value) override;
@@ -255,6 +263,10 @@ class CLoaderControl : public NVarnik::TypeInfoDispatch<ILoader4, IID_ILoader4>,
   bool dirty_ = false;
   LONG frozenEvents_ = 0;
   bool releasing_ = false;  // in the destructor: nothing may reach the object any more
+
+  // The deployment helper whose activation context the hosted client is
+  // created in; kept until the session has ended it.
+  NVarnik::ComPtr<IDeploymentHelper2> deploymentHelper_;
 
   // Last, so it goes first: the session's window messages still reach the
   // members above while it ends.

@@ -34,4 +34,9 @@ enum class ZoneLookup {
 // URL on this computer, other hosts in the Internet zone.
 ZoneLookup MapUrlToZone(const std::string& url, uint32_t& zone);
 
+// ShellExecuteA(no window, "open", page, shown normally): the user's browser
+// opens the page. False, with the last error set, when the system refused.
+// posix: there is no shell to ask; false with kErrorNotSupported.
+bool OpenPage(const std::string& page);
+
 }  // namespace platform

@@ -19,6 +19,15 @@ using UnhandledExceptionReporter = void (*)(const ExceptionFacts* facts);
 // (std::terminate, reported without a record) and the fault signals
 // SIGSEGV, SIGBUS, SIGILL and SIGFPE (reported with the Windows exception
 // code of the same fault and the faulting address).
+//
+// Every install is one hold on the handler (one per control); the handler
+// that was in place before the first hold is kept.
 void InstallUnhandledExceptionFilter(UnhandledExceptionReporter report);
+// Drops one hold; when none is left the earlier handler is put back, so
+// nothing points into code that may be unloaded.
+void ReleaseUnhandledExceptionFilter();
+// Puts the earlier handler back whatever the holds: the module that holds
+// the handler's code is going away.
+void RestoreUnhandledExceptionFilter();
 
 }  // namespace platform

@@ -28,6 +28,7 @@ constexpr Win32Error kErrorInvalidName = 123;
 constexpr Win32Error kErrorDirNotEmpty = 145;
 constexpr Win32Error kErrorBadPathname = 161;
 constexpr Win32Error kErrorAlreadyExists = 183;
+constexpr Win32Error kErrorBadExeFormat = 193;  // not a program this system can run
 constexpr Win32Error kErrorFilenameExcedRange = 206;
 constexpr Win32Error kErrorMoreData = 234;
 constexpr Win32Error kErrorNoMoreItems = 259;

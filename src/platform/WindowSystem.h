@@ -63,8 +63,17 @@ constexpr uint32_t kRdwInvalidate = 0x0001;
 constexpr uint32_t kRdwErase = 0x0004;
 constexpr uint32_t kRdwUpdateNow = 0x0100;
 
-// SendMessageTimeout flag.
+// SendMessageTimeout flags.
+constexpr uint32_t kSmtoAbortIfHung = 0x0002;
 constexpr uint32_t kSmtoNoTimeoutIfNotHung = 0x0008;
+
+// MessageBox types and answers.
+constexpr uint32_t kMbOk = 0x00;
+constexpr uint32_t kMbOkCancel = 0x01;
+constexpr uint32_t kMbIconError = 0x10;
+constexpr uint32_t kMbIconExclamation = 0x30;
+constexpr int kIdOk = 1;
+constexpr int kIdCancel = 2;
 
 // Window errors (GetLastError).
 constexpr long kErrorInvalidWindowHandle = 1400;
@@ -151,6 +160,22 @@ bool SendWindowMessageTimeout(WindowHandle window, uint32_t message, uintptr_t w
                               intptr_t& result);
 bool SetWindowTimer(WindowHandle window, uintptr_t id, uint32_t elapseMs);
 bool KillWindowTimer(WindowHandle window, uintptr_t id);
+
+// SetFocus; BringWindowToTop.
+bool GiveFocus(WindowHandle window);
+bool BringToTop(WindowHandle window);
+
+// MessageBoxA(owner, text, caption, type); the button pressed (kIdOk,
+// kIdCancel, ...), 0 when no box could be shown. posix has no desktop: the
+// box is one line of the debugger output and the answer is its first
+// button.
+int ShowMessageBoxOn(WindowHandle owner, const std::string& text, const std::string& caption,
+                     uint32_t type);
+
+// The width in pixels of text in the window's font (GetTextExtentPoint32A
+// with the font WM_GETFONT gives). posix: the model draws nothing; a
+// character is as wide as the dialog font's average character (6 pixels).
+bool MeasureTextWidth(WindowHandle window, const std::string& text, int32_t& width);
 
 // GetDC / ReleaseDC, SetBkMode(TRANSPARENT), GetBkMode (1 transparent, 2
 // opaque).

@@ -1,5 +1,8 @@
 #include "session/CLoader.h"
 
+#include <exception>
+
+#include "infra/SimpleLogger.h"
 #include "platform/BrowserHost.h"
 #include "platform/MessageLoop.h"
 #include "session/ResourceStrings.h"
@@ -24,6 +27,7 @@ CLoader::CLoader(LoaderHost& host, SystemFolders& folders)
 CLoader::~CLoader() {
   // The window's last messages still reach this object.
   DestroyControlWindow();
+  EndOfControl();
 }
 
 bool CLoader::CreateControlWindow(platform::WindowHandle parent) {
@@ -64,7 +68,10 @@ bool CLoader::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam,
     case WM_LOADER_FIT_TO_FRAME: progress_.FitToFrame(); return true;
     case WM_LOADER_SLO: OnSlo(); return true;
     case platform::kWmTimer: result = OnTimer(); return true;
-    case platform::kWmSize: progress_.LayOut(); return true;
+    case platform::kWmSize:
+      progress_.LayOut();
+      FitHostedClient();
+      return true;
     case platform::kWmDestroy: OnDestroy(); return true;
     case platform::kWmWindowPosChanged:
       // Observed, not consumed: the default handling still sends WM_SIZE,
@@ -107,6 +114,18 @@ platform::HResult CLoader::Download(const CDataStructure& record) {
 
 platform::HResult CLoader::IsIeInProtectedMode(bool& protectedMode) {
   return environment_.Checks().IsIeInProtectedMode(protectedMode);
+}
+
+void CLoader::StopAfterException(const char* location) {
+  std::string text = "Unknown exception";
+  try {
+    throw;
+  } catch (const std::exception& error) {
+    text = error.what();
+  } catch (...) {
+  }
+  SimpleLogger::GetInstance()->Error(location, text);
+  EndSession(SessionOutcome::Stopped, std::string(location) + ": " + text);
 }
 
 void CLoader::TraceError(const std::string& file, const std::string& description) {

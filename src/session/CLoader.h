@@ -13,6 +13,8 @@
 #include "deployment/DeploymentEngine.h"
 #include "deployment/PathMacros.h"
 #include "deployment/SystemFolders.h"
+#include "platform/ControlHosting.h"
+#include "platform/ProcessLauncher.h"
 #include "platform/UnhandledExceptions.h"
 #include "platform/WindowSystem.h"
 #include "session/FailureReport.h"
@@ -71,9 +73,18 @@ class CLoader : public FailureTrace {
   // The browser's protected-mode answer (virtual: a host may answer for a
   // browser this machine lacks).
   virtual platform::HResult IsIeInProtectedMode(bool& protectedMode);
-  // A runtime prerequisite is missing and the loader may not install it:
-  // the user is told, and the session has ended.
+  // Starts the client application from the deployment folder with its
+  // command line; S_OK, or the failure (shown and reported) when it could
+  // not be started.
+  virtual platform::HResult RunApplicationAsProcess();
+  // Shows the text of a missing prerequisite, with the page to get it from
+  // (CustomPreReqPageUrl, else the framework's download page), and opens that
+  // page unless it is "NO_URL".
   void ShowMissingPrerequisitePage(const std::string& description);
+
+  // What completion and launch take of the network side (the session's
+  // own unless a test hands in another; null: none).
+  void SetNetwork(NetworkHandOver* handOver) { handOver_ = handOver; }
 
   // FailureTrace: records a failure into the failure report.
   void TraceError(const std::string& file, const std::string& description) override;
@@ -105,6 +116,19 @@ class CLoader : public FailureTrace {
   void OnWindowPosChanged(intptr_t lParam);
   void OnRepaint(platform::DeviceContext context);
 
+  // Completion, launch and teardown.
+  // In a handler's catch block: logs what was thrown and stops the session.
+  void StopAfterException(const char* location);
+  void DeleteDownloadRecord();
+  void RecordDeployment();
+  void RunDebugTouch();
+  bool NetPrerequisitePresent();
+  void HostClientUi();
+  void SetClientProperties(platform::HostedControl& control, size_t builtIn);
+  void FitHostedClient();
+  void CloseClient();
+  void EndOfControl();
+
   LoaderHost& host_;
   SessionState state_;
   SessionSettings settings_;
@@ -122,4 +146,9 @@ class CLoader : public FailureTrace {
   std::unique_ptr<platform::ControlWindow> window_;
   SessionEndSink* endSink_ = nullptr;
   bool ended_ = false;
+
+  // Completion, launch and teardown.
+  NetworkHandOver* handOver_ = &network_;  // what completion and launch take of the network side
+  platform::StartedProcess client_;
+  std::unique_ptr<platform::HostedControl> hostedClient_;
 };

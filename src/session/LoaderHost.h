@@ -3,6 +3,9 @@
 // container (the command-line host, tests) uses NoContainer.
 #pragma once
 
+#include <string>
+
+#include "platform/Win32Codes.h"
 #include "platform/WindowSystem.h"
 
 class LoaderHost {
@@ -18,6 +21,18 @@ class LoaderHost {
   // Connects to the hosting page's window events, so the control leaves its
   // site when the page unloads. False when the container offers no page.
   virtual bool SubscribeToPageUnload() { return false; }
+
+  // The deployment helper object of an isolated deployment: the folder's
+  // manifest becomes the thread's activation context, so the hosted client
+  // loads its components from there. False when this host has no helper to
+  // make; otherwise result is CreateActivationContext's answer.
+  virtual bool CreateActivationContext(const std::string& /*folder*/,
+                                       const std::string& /*manifest*/,
+                                       platform::HResult& /*result*/) {
+    return false;
+  }
+  // DestroyActivationContext of that helper; false when none was made.
+  virtual bool DestroyActivationContext(platform::HResult& /*result*/) { return false; }
 };
 
 class NoContainer : public LoaderHost {

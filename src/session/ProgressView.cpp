@@ -150,6 +150,22 @@ void ProgressView::FinishProgressEntry(int32_t position) {
   RemoveWindow(state_.fileProgressWindows[at]);
 }
 
+void ProgressView::RemoveTransferRows() {
+  const char* location = "CLoader::OnTimer";
+  for (WindowHandle& bar : state_.fileProgressWindows) RemoveWindow(bar);
+  RemoveWindow(state_.progressComponentsWindow);
+  Log().Info(location, "DESTORY - m_hWndProgressComponents");
+  for (WindowHandle& status : state_.statusWindows) {
+    RemoveWindow(status);
+    Log().Info(location, "DESTORY - static handles");
+  }
+}
+
+void ProgressView::RemoveComponentsText() {
+  RemoveWindow(state_.componentsTextWindow);
+  Log().Info("CLoader::OnTimer", "User notification window closed.");
+}
+
 bool ProgressView::AllEntriesFinished() const {
   return std::all_of(state_.finishedMarks.begin(), state_.finishedMarks.end(),
                      [](int mark) { return mark != 0; });

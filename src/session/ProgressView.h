@@ -58,6 +58,11 @@ class ProgressView : public TransferProgress {
   // takes the size of its top-level window.
   void FitToFrame();
 
+  // Completion: every file bar, the overall bar and every status line go,
+  // logged as the completion stage; later the components text line.
+  void RemoveTransferRows();
+  void RemoveComponentsText();
+
   // Raises OnFailure and shows the text in a read-only box over the control.
   void ReportFailure(const std::string& text);
 

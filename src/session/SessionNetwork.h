@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "session/NetworkHandOver.h"
 #include "session/SessionState.h"
 #include "session/SessionTransfer.h"
 #include "transfer/NetworkConfiguration.h"
@@ -16,7 +17,7 @@
 // names it when it suits this loader.
 constexpr char kLoaderClassId[] = "{233FFEB5-A392-473D-B886-7D4D080A0EFC}";
 
-class SessionNetwork : public NetworkConfigurationHost, public HandshakeHost {
+class SessionNetwork : public NetworkConfigurationHost, public HandshakeHost, public NetworkHandOver {
  public:
   SessionNetwork(SessionState& state, SessionTransfer& transfer);
   SessionNetwork(const SessionNetwork&) = delete;
@@ -41,6 +42,11 @@ class SessionNetwork : public NetworkConfigurationHost, public HandshakeHost {
   CacheVersionState& CacheVersion() override { return state_.cacheVersion; }
   void SetUseZelServerVersion(bool use) override;
   void SetZelServerVersion(const std::string& version) override;
+
+  // NetworkHandOver.
+  std::string CookieData() const override { return configuration_.CookieData(); }
+  std::string CookieFilePath() const override { return configuration_.CookieFilePath(); }
+  void ReleaseWebConnection() override { transfer_.WebClient().ReleaseConnection(); }
 
  private:
   SessionState& state_;

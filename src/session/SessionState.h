@@ -108,4 +108,12 @@ struct SessionState {
   // "ForceDownload", "NETSP" and "Description" of the last component that
   // named a .NET Framework version.
   std::string dotNetVersion, dotNetServicePack, dotNetDescription;
+  // Completion, launch and teardown keep these.
+  platform::WindowHandle hostedUiWindow = 0;  // the control window, once the client is launched
+  bool activationContextCreated = false;     // by the deployment helper, for the hosted UI
+  bool faultFilterHeld = false;              // start-up installed the last-chance handler
+  // How long a setup program or the debug touch may run, and how long a
+  // client asked to close is given before it is ended.
+  uint32_t installTimeoutMs = 30u * 60u * 1000u;
+  uint32_t clientCloseTimeoutMs = 30000;
 };

@@ -46,7 +46,10 @@ std::string CLoader::UnhandledExceptionText(const platform::ExceptionFacts* fact
 void CLoader::OnHostStart() {
   std::lock_guard<std::recursive_mutex> session(SessionLock());
   try {
-    platform::InstallUnhandledExceptionFilter(ReportUnhandledException);
+    if (!state_.faultFilterHeld) {
+      platform::InstallUnhandledExceptionFilter(ReportUnhandledException);
+      state_.faultFilterHeld = true;
+    }
     PrepareHost(host_, state_);
     platform::PostWindowMessage(state_.window, WM_LOADER_START_SETUP, 0, 0);
   } catch (...) {

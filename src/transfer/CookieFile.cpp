@@ -30,6 +30,13 @@ void NetworkConfiguration::GetCookiesFromWinInetLayer() {
   SaveCookieFile();
 }
 
+// The cookie text as the web client gave it; the terminating zero its length
+// may count is not part of it.
+std::string NetworkConfiguration::CookieData() const {
+  const auto end = cookies_.begin() + std::min<size_t>(cookieLength_, cookies_.size());
+  return std::string(cookies_.begin(), std::find(cookies_.begin(), end, '\0'));
+}
+
 void NetworkConfiguration::SaveCookieFile() {
   static const char kLocation[] = "CLoader::SaveCookieFile";
   SimpleLogger& log = *SimpleLogger::GetInstance();
@@ -50,12 +57,10 @@ void NetworkConfiguration::SaveCookieFile() {
     log.Warning(kLocation, "Unable create cookie file:" + path);
     return;
   }
-  // The cookie text as the web client gave it; the terminating zero its
-  // length may count is not part of it.
-  const auto end = cookies_.begin() + std::min<size_t>(cookieLength_, cookies_.size());
-  const size_t length = static_cast<size_t>(std::find(cookies_.begin(), end, '\0') - cookies_.begin());
-  const bool written = std::fwrite(cookies_.data(), 1, length, file.get()) == length &&
-                       std::fflush(file.get()) == 0;
+  const std::string cookies = CookieData();
+  const bool written =
+      std::fwrite(cookies.data(), 1, cookies.size(), file.get()) == cookies.size() &&
+      std::fflush(file.get()) == 0;
   if (std::fclose(file.release()) != 0 || !written) {
     log.Warning(kLocation, "Unable create cookie file:" + path);
     platform::DeletePath(path);

@@ -54,6 +54,8 @@ class NetworkConfiguration {
   const std::string& CookieFilePath() const { return cookieFilePath_; }
   const std::string& CookieFileGuid() const { return cookieFileGuid_; }
   uint32_t CookieLength() const { return cookieLength_; }
+  // The cookies as collected, up to their terminating zero; empty when none were.
+  std::string CookieData() const;
 
  private:
   NetworkConfigurationHost& host_;

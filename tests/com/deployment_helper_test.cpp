@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include "com/CLoaderControl.h"
+#include "com/ComObject.h"
+#include "com/ComPtr.h"
 #include "com/ComText.h"
 #include "com/varnik_h.h"
 #include "com_test_support.h"
@@ -242,6 +245,28 @@ TEST_F(DeploymentHelperTest, ScriptsReachTheHelperThroughItsTypeLibrary) {
                              nullptr, nullptr, nullptr),
             DISP_E_UNKNOWNINTERFACE);
   dispatch->Release();
+}
+
+// The control makes the helper for the client it hosts, with the client's
+// manifest, and ends the context when its session asks.
+TEST_F(DeploymentHelperTest, TheControlMakesTheHostedClientsContext) {
+  WriteManifest("VuvoViziz.manifest", "vuvoviziz.dll");
+  OnFreshThread([&] {
+    NVarnik::ComPtr<IOleObject> control;
+    ASSERT_EQ(NVarnik::ComObject<CLoaderControl>::Create(IID_IOleObject, control.Out()), S_OK);
+    LoaderHost& host = *static_cast<CLoaderControl*>(control.Get());
+    platform::HResult result = E_UNEXPECTED;
+    EXPECT_FALSE(host.DestroyActivationContext(result)) << "no helper yet";
+    ASSERT_TRUE(host.CreateActivationContext(folder_, "VuvoViziz.manifest", result));
+    EXPECT_EQ(result, S_OK);
+    EXPECT_TRUE(Redirects(L"vuvoviziz.dll"));
+    ASSERT_TRUE(host.DestroyActivationContext(result));
+    EXPECT_EQ(result, S_OK);
+    EXPECT_FALSE(AnyContextActive());
+    EXPECT_FALSE(host.DestroyActivationContext(result)) << "the helper went with its context";
+    ASSERT_TRUE(host.CreateActivationContext(folder_, "Missing.manifest", result));
+    EXPECT_EQ(result, E_FAIL);
+  });
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "control_fixture.h"
+#include "message_box_watch.h"
 #include "session/SessionNetwork.h"
 
 namespace {
@@ -292,6 +293,23 @@ TEST_F(ControlTest, ADamagedStreamLoadsNothing) {
     load->Release();
     fresh->Release();
   }
+}
+
+// The class's own function table goes on after ILoader4's last member: the
+// session's start of the client process is slot 56. With nothing deployed it
+// cannot start, says so in a box and answers the system's error.
+TEST_F(ControlTest, Slot56StartsTheClientProcess) {
+  using Operation = HRESULT(STDMETHODCALLTYPE*)(ILoader4*);
+  const auto table = *reinterpret_cast<void* const* const*>(loader_);
+  const auto runApplicationAsProcess = reinterpret_cast<Operation>(table[56]);
+  MessageBoxWatch boxes;
+  const HRESULT result = runApplicationAsProcess(loader_);
+  EXPECT_TRUE(FAILED(result));
+  EXPECT_EQ(HRESULT_FACILITY(result), FACILITY_WIN32);
+  EXPECT_TRUE(Logged("INFO", "CLoader::RunApplicationAsProcess", "Entered RunApplicationAsProcess"));
+  EXPECT_EQ(std::vector<std::string>{"Error|Main application process failed to start.\r\nContact "
+                                     "your system administrator."},
+            boxes.Seen());
 }
 
 }  // namespace

@@ -148,4 +148,35 @@ TEST_F(PageUnloadTest, APageWithoutADocumentOffersNoSubscription) {
   EXPECT_FALSE(host.SubscribeToPageUnload());
 }
 
+// A client window records the WM_CLOSE the control's end sends it.
+LRESULT CALLBACK ClientWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CLOSE) {
+    SetWindowTextA(window, "asked to close");
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST_F(PageUnloadTest, ThePagesUnloadAsksTheRegisteredClientToCloseAndEndsTheSession) {
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = ClientWindowProc;
+  windowClass.lpszClassName = "VarnikUnloadClient";
+  RegisterClassA(&windowClass);
+  HWND client = CreateWindowA("VarnikUnloadClient", "client", WS_OVERLAPPED, 0, 0, 50, 50,
+                              nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(client, nullptr);
+  HWND window = Activate(true);
+  // WM_USER + 1000: the client's window, as a started client sends it.
+  SendMessageA(window, WM_USER + 1000, reinterpret_cast<WPARAM>(client), 0);
+  LoaderHost& host = *control_;
+  ASSERT_TRUE(host.SubscribeToPageUnload());
+  page_->Raise(kOnUnload);
+  EXPECT_FALSE(IsWindow(window));
+  char text[32] = {};
+  GetWindowTextA(client, text, sizeof(text));
+  EXPECT_STREQ("asked to close", text);
+  EXPECT_TRUE(debug_.Contains("CLoader::OnDestroy completed."));
+  DestroyWindow(client);
+}
+
 }  // namespace

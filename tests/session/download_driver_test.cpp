@@ -266,10 +266,16 @@ TEST_F(DownloadDriverTest, AMissingPrerequisiteStopsTheRunWhenTheLoaderMayNotIns
   DriverSetup shared{sections, "", false, true};
   shared.startUp = [](CLoader& loader) { loader.State().sharedMode = true; };
   const DriverRun run = Run(shared);
+  // The missing-prerequisite page: the text, the framework's download page.
   const std::string text =
       "Runtime is not installed.\r\nApplication will not be able to run.\r\nContact your system "
-      "administrator.\r\n";
-  EXPECT_EQ((Texts{"OnDownloadStart()", "OnFailure(" + text + ")"}), run.events);
+      "administrator.\r\n\r\nThe download site for the missing prerequisite is opened in a new "
+      "browser window. \r\nIf you do not see the new browser window, manually open the following "
+      "URL in a Web browser:\r\nhttps://dotnet.microsoft.com/download/dotnet-framework\r\n";
+  EXPECT_EQ((Texts{"OnDownloadStart()",
+                   "OnError(File='Prerequisite Missing', Description: '" + text + "')",
+                   "OnFailure(" + text + ")"}),
+            run.events);
   EXPECT_EQ(SessionOutcome::FailureShown, run.outcome);
   EXPECT_EQ(0, run.timerTicks);
   EXPECT_TRUE(State().downloadList.empty());

@@ -27,14 +27,6 @@ TEST_F(SessionEndTest, AStartUpThatStopsSilentlyStopsTheSessionAndSaysWhy) {
   EXPECT_EQ(1u, end_.ends.size());
 }
 
-TEST_F(SessionEndTest, AStageThatIsNotBuiltStopsTheSessionAndSaysWhich) {
-  CreateControl();
-  loader_->OnTimer();
-  EXPECT_EQ(std::vector<std::string>{
-                "stopped:CLoader::OnTimer: This stage is not part of this build; stopped."},
-            end_.ends);
-}
-
 TEST_F(SessionEndTest, ShowingAFailureEndsTheSession) {
   CreateControl();
   loader_->ReportFailure("it broke");

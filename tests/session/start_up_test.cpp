@@ -9,6 +9,7 @@
 #include "session/ResourceStrings.h"
 #include "session/SessionLocks.h"
 #include "session_fixture.h"
+#include "system_probes.h"
 
 namespace {
 
@@ -153,6 +154,21 @@ void ReportToStandardError(const platform::ExceptionFacts* facts) {
 void Fault() {
   volatile int* nowhere = nullptr;
   *nowhere = 1;
+}
+
+// The handler's code may be unloaded with the last control (varnik.dll).
+TEST_F(SessionTest, TheFaultHandlerBeforeStartUpIsPutBackWhenTheLastControlGoes) {
+  const uintptr_t before = CurrentFaultHandler();
+  CreateControl();
+  const uintptr_t installed = CurrentFaultHandler();
+  EXPECT_NE(before, installed);
+  NoContainer otherHost;
+  auto other = std::make_unique<CLoader>(otherHost);
+  ASSERT_TRUE(other->CreateControlWindow(hostWindow_));
+  loader_.reset();
+  EXPECT_EQ(installed, CurrentFaultHandler()) << "the other control still holds it";
+  other.reset();
+  EXPECT_EQ(before, CurrentFaultHandler());
 }
 
 TEST(UnhandledExceptionFilterDeathTest, AFaultEndsTheProcessWithExitCodeOne) {

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "platform/BrowserServices.h"
+#include "platform/LastError.h"
 #include "platform/TextCompare.h"
 #include "platform/posix/machine_config.h"
 
@@ -90,6 +91,11 @@ ZoneLookup MapUrlToZone(const std::string& url, uint32_t& zone) {
   const bool local = IsLoopbackHost(host) || OrdinalEqualsNoCase(scheme, "file");
   zone = local ? kZoneIntranet : kZoneInternet;
   return ZoneLookup::Mapped;
+}
+
+bool OpenPage(const std::string&) {
+  SetLastErrorCode(kErrorNotSupported);
+  return false;
 }
 
 }  // namespace platform

@@ -26,6 +26,7 @@ const std::map<Win32Error, const char*>& MessageTable() {
       {145, "The directory is not empty.\r\n"},
       {161, "The specified path is invalid.\r\n"},
       {183, "Cannot create a file when that file already exists.\r\n"},
+      {193, "%1 is not a valid Win32 application.\r\n"},
       {206, "The filename or extension is too long.\r\n"},
       {1400, "Invalid window handle.\r\n"},
       {1406, "Cannot create a top-level child window.\r\n"},

@@ -268,6 +268,17 @@ bool KillWindowTimer(WindowHandle window, uintptr_t id) {
   return Model().Find(window, record) && record.queue && record.queue->KillTimer(id);
 }
 
+bool GiveFocus(WindowHandle window) { return Exists(window); }
+
+bool BringToTop(WindowHandle window) { return Exists(window); }
+
+bool MeasureTextWidth(WindowHandle window, const std::string& text, int32_t& width) {
+  if (!Exists(window)) return false;
+  constexpr int32_t kAverageCharacterWidth = 6;  // "MS Sans Serif" 8 points
+  width = static_cast<int32_t>(text.size()) * kAverageCharacterWidth;
+  return true;
+}
+
 DeviceContext AcquireDeviceContext(WindowHandle window) {
   if (!Exists(window)) return 0;
   std::lock_guard<std::mutex> guard(ContextLock());

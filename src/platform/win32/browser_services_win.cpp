@@ -1,5 +1,6 @@
 #include <windows.h>
 #include <objbase.h>
+#include <shellapi.h>
 #include <urlmon.h>
 
 #include <string>
@@ -58,6 +59,15 @@ ZoneLookup MapUrlToZone(const std::string& url, uint32_t& zone) {
   if (FAILED(result)) return ZoneLookup::Failed;
   zone = mapped;
   return ZoneLookup::Mapped;
+}
+
+bool OpenPage(const std::string& page) {
+  const auto result = reinterpret_cast<INT_PTR>(
+      ShellExecuteA(nullptr, "open", page.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  // Above 32 is success; below it the result is an error number.
+  if (result > 32) return true;
+  SetLastError(result > 0 ? static_cast<DWORD>(result) : ERROR_NOT_SUPPORTED);
+  return false;
 }
 
 }  // namespace platform

@@ -1,11 +1,16 @@
 #include <windows.h>
 
+#include <mutex>
+
 #include "platform/UnhandledExceptions.h"
 
 namespace platform {
 namespace {
 
+std::mutex g_lock;
 UnhandledExceptionReporter g_report = nullptr;
+int g_holds = 0;
+LPTOP_LEVEL_EXCEPTION_FILTER g_previous = nullptr;
 
 LONG WINAPI LastChanceFilter(EXCEPTION_POINTERS* pointers) {
   if (g_report) {
@@ -25,11 +30,30 @@ LONG WINAPI LastChanceFilter(EXCEPTION_POINTERS* pointers) {
   return EXCEPTION_EXECUTE_HANDLER;
 }
 
+void PutPreviousBack() {
+  SetUnhandledExceptionFilter(g_previous);
+  g_previous = nullptr;
+  g_report = nullptr;
+  g_holds = 0;
+}
+
 }  // namespace
 
 void InstallUnhandledExceptionFilter(UnhandledExceptionReporter report) {
+  std::lock_guard<std::mutex> guard(g_lock);
   g_report = report;
-  SetUnhandledExceptionFilter(LastChanceFilter);
+  LPTOP_LEVEL_EXCEPTION_FILTER previous = SetUnhandledExceptionFilter(LastChanceFilter);
+  if (g_holds++ == 0) g_previous = previous == LastChanceFilter ? nullptr : previous;
+}
+
+void ReleaseUnhandledExceptionFilter() {
+  std::lock_guard<std::mutex> guard(g_lock);
+  if (g_holds > 0 && --g_holds == 0) PutPreviousBack();
+}
+
+void RestoreUnhandledExceptionFilter() {
+  std::lock_guard<std::mutex> guard(g_lock);
+  if (g_holds > 0) PutPreviousBack();
 }
 
 }  // namespace platform

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "platform/UrlMoniker.h"
+#include "platform/WindowSystem.h"
 
 namespace platform {
 namespace {
@@ -224,7 +225,7 @@ HResult DownloadUrlToFile(const std::string& url, const std::string& localPath, 
 WindowHandle TopWindow() { return reinterpret_cast<WindowHandle>(GetTopWindow(nullptr)); }
 
 void ShowMessageBox(const std::string& text, const std::string& caption) {
-  MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK);
+  ShowMessageBoxOn(0, text, caption, kMbOk);
 }
 
 }  // namespace platform

@@ -184,6 +184,34 @@ bool KillWindowTimer(WindowHandle window, uintptr_t id) {
   return KillTimer(AsWindow(window), id) != FALSE;
 }
 
+bool GiveFocus(WindowHandle window) {
+  SetLastError(ERROR_SUCCESS);
+  return SetFocus(AsWindow(window)) != nullptr || GetLastError() == ERROR_SUCCESS;
+}
+
+bool BringToTop(WindowHandle window) { return BringWindowToTop(AsWindow(window)) != FALSE; }
+
+int ShowMessageBoxOn(WindowHandle owner, const std::string& text, const std::string& caption,
+                     uint32_t type) {
+  return MessageBoxA(AsWindow(owner), text.c_str(), caption.c_str(), type);
+}
+
+bool MeasureTextWidth(WindowHandle window, const std::string& text, int32_t& width) {
+  HWND handle = AsWindow(window);
+  HDC context = GetDC(handle);
+  if (!context) return false;
+  HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageA(handle, WM_GETFONT, 0, 0));
+  HGDIOBJ previous = font ? SelectObject(context, font) : nullptr;
+  SIZE size{};
+  const BOOL measured =
+      GetTextExtentPoint32A(context, text.c_str(), static_cast<int>(text.size()), &size);
+  if (previous) SelectObject(context, previous);
+  ReleaseDC(handle, context);
+  if (!measured) return false;
+  width = size.cx;
+  return true;
+}
+
 DeviceContext AcquireDeviceContext(WindowHandle window) {
   return reinterpret_cast<DeviceContext>(GetDC(AsWindow(window)));
 }
