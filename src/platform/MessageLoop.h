@@ -54,7 +54,7 @@ class ThreadApartment {
   ThreadApartment& operator=(const ThreadApartment&) = delete;
 
  private:
-  bool entered_ = false;
+  [[maybe_unused]] bool entered_ = false;  // read by the win32 port only
 };
 
 // PostQuitMessage for the calling thread.
