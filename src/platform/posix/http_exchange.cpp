@@ -44,6 +44,11 @@ class HttpExchange::Session {
   Session() {
     curl_global_init(CURL_GLOBAL_DEFAULT);
     easy = curl_easy_init();
+    // Starts the cookie engine, which keeps what servers set for the life
+    // of the handle, resets included. CURLOPT_COOKIEFILE would start it
+    // too, but the list of file names it keeps is lost, not freed, by every
+    // curl_easy_reset.
+    curl_easy_setopt(easy, CURLOPT_COOKIELIST, "");
   }
   ~Session() {
     if (owner) owner->Abandon();
@@ -246,7 +251,6 @@ ExchangeResult HttpExchange::Start(const ExchangeRequest& request) {
   curl_easy_setopt(easy, CURLOPT_VERBOSE, 1L);
   curl_easy_setopt(easy, CURLOPT_DEBUGFUNCTION, WatchForExcess);
   curl_easy_setopt(easy, CURLOPT_DEBUGDATA, &excess_);
-  curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");  // keeps the cookie engine on
   curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, 60000L);
   const ConnectionSettings settings = SettingsForUrl(parts.scheme, parts.host);
   stall_ = StallWatch(settings.receiveTimeout);
@@ -412,19 +416,14 @@ ExchangeResult HttpExchange::ResultOf(int code) const {
   return result;
 }
 
-std::string SessionCookies(const std::string& url, bool includeHttpOnly) {
+std::string CookiesForUrl(const std::vector<std::string>& lines, const std::string& url,
+                          bool includeHttpOnly, int64_t now) {
   UrlParts parts;
   if (!SplitUrl(url, parts)) return "";
-  Session& session = Session::Instance();
-  std::lock_guard<std::recursive_mutex> guard(session.lock);
-  curl_slist* list = nullptr;
-  if (curl_easy_getinfo(session.easy, CURLINFO_COOKIELIST, &list) != CURLE_OK) return "";
   std::string cookies;
-  const time_t now = std::time(nullptr);
-  for (curl_slist* item = list; item; item = item->next) {
+  for (const std::string& line : lines) {
     // domain, subdomains, path, secure, expiry, name, value (Netscape form)
     std::vector<std::string> fields;
-    const std::string line = item->data;
     size_t start = 0;
     for (size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
       fields.push_back(line.substr(start, tab - start));
@@ -440,7 +439,8 @@ std::string SessionCookies(const std::string& url, bool includeHttpOnly) {
         (fields[1] == "TRUE" && parts.host.size() > domain.size() &&
          OrdinalEqualsNoCase(parts.host.substr(parts.host.size() - domain.size()), domain) &&
          parts.host[parts.host.size() - domain.size() - 1] == '.');
-    const std::string& path = fields[2];
+    // A cookie without a path belongs to the whole site.
+    const std::string path = fields[2].empty() ? "/" : fields[2];
     const bool pathMatches = parts.path.compare(0, path.size(), path) == 0 &&
                              (parts.path.size() == path.size() || path.back() == '/' ||
                               parts.path[path.size()] == '/');
@@ -451,8 +451,20 @@ std::string SessionCookies(const std::string& url, bool includeHttpOnly) {
     cookies += fields[5];
     if (!fields[6].empty()) cookies += "=" + fields[6];
   }
-  curl_slist_free_all(list);
   return cookies;
+}
+
+std::string SessionCookies(const std::string& url, bool includeHttpOnly) {
+  Session& session = Session::Instance();
+  std::vector<std::string> lines;
+  {
+    std::lock_guard<std::recursive_mutex> guard(session.lock);
+    curl_slist* list = nullptr;
+    if (curl_easy_getinfo(session.easy, CURLINFO_COOKIELIST, &list) != CURLE_OK) return "";
+    for (curl_slist* item = list; item; item = item->next) lines.emplace_back(item->data);
+    curl_slist_free_all(list);
+  }
+  return CookiesForUrl(lines, url, includeHttpOnly, static_cast<int64_t>(std::time(nullptr)));
 }
 
 }  // namespace platform::posix

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/posix/tls_policy.h"
 
@@ -124,5 +125,10 @@ class HttpExchange {
 // The cookies the session holds for url, in WinInet's form ("a=1; b=2");
 // HttpOnly cookies only when asked for.
 std::string SessionCookies(const std::string& url, bool includeHttpOnly);
+// Of a cookie engine's list (Netscape lines: domain, subdomains, path,
+// secure, expiry, name and value, tab-separated), the cookies a request to
+// url carries at time now, in the same form.
+std::string CookiesForUrl(const std::vector<std::string>& lines, const std::string& url,
+                          bool includeHttpOnly, int64_t now);
 
 }  // namespace platform::posix

@@ -31,7 +31,9 @@ bool IsLoopback(const std::string& host) {
          host == "::1";
 }
 
-bool Bypassed(const std::string& host, const std::string& overrideList) {
+}  // namespace
+
+bool ProxyBypassed(const std::string& host, const std::string& overrideList) {
   bool loopbackBypassed = true;
   for (const std::string& entry : Split(overrideList, ';')) {
     if (OrdinalEqualsNoCase(entry, "<-loopback>")) {
@@ -45,7 +47,6 @@ bool Bypassed(const std::string& host, const std::string& overrideList) {
   return loopbackBypassed && IsLoopback(host);
 }
 
-// The proxy ProxyServer names for scheme; empty when none.
 std::string ProxyForScheme(const std::string& server, const std::string& scheme) {
   std::string fallback;
   for (const std::string& entry : Split(server, ';')) {
@@ -58,8 +59,6 @@ std::string ProxyForScheme(const std::string& server, const std::string& scheme)
   }
   return fallback;
 }
-
-}  // namespace
 
 ConnectionSettings SettingsForUrl(const std::string& scheme, const std::string& host) {
   ConnectionSettings settings;
@@ -76,7 +75,7 @@ ConnectionSettings SettingsForUrl(const std::string& scheme, const std::string& 
   if (!enabled || key.ReadString("ProxyServer", server) != kErrorSuccess) return settings;
   std::string overrideList;
   key.ReadString("ProxyOverride", overrideList);
-  if (Bypassed(host, overrideList)) return settings;
+  if (ProxyBypassed(host, overrideList)) return settings;
   decision.proxy = ProxyForScheme(server, scheme);
   const size_t schemeEnd = decision.proxy.find("://");
   if (schemeEnd != std::string::npos) decision.proxy = decision.proxy.substr(schemeEnd + 3);

@@ -30,4 +30,9 @@ struct ConnectionSettings {
 // go direct.
 ConnectionSettings SettingsForUrl(const std::string& scheme, const std::string& host);
 
+// The parts of that decision: whether ProxyOverride sends host direct, and
+// the proxy ProxyServer names for scheme (empty when none).
+bool ProxyBypassed(const std::string& host, const std::string& overrideList);
+std::string ProxyForScheme(const std::string& server, const std::string& scheme);
+
 }  // namespace platform::posix
