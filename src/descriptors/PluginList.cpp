@@ -43,6 +43,9 @@ bool PluginListReader::Next(std::string& line) {
 }
 
 PluginLine ClassifyPluginLine(const std::string& line) {
-  if (line.empty() || line.back() == '\\' || line.back() == '/') return PluginLine::Folder;
+  // A line ending in a separator or in "." names the folder, not a file in it.
+  const size_t lastSeparator = line.find_last_of("\\/");
+  const std::string last = lastSeparator == std::string::npos ? line : line.substr(lastSeparator + 1);
+  if (last.empty() || last == ".") return PluginLine::Folder;
   return IsContainedMemberPath(line) ? PluginLine::Cabinet : PluginLine::OutsideExtensions;
 }

@@ -26,7 +26,7 @@ class PluginListReader {
 
 enum class PluginLine {
   Cabinet,            // a file below the Extensions folder
-  Folder,             // ends in "\" or "/", or is empty: names no file
+  Folder,             // ends in "\", "/" or a "." of its own, or is empty: names no file
   OutsideExtensions,  // absolute, a drive, a stream, or a way up with ".."
 };
 

@@ -48,7 +48,8 @@ TEST_F(PluginListTest, ALineBeyond1023CharactersIsCutAndEndsTheReading) {
 TEST(PluginLineTest, OnlyFilesBelowTheExtensionsFolderAreCabinets) {
   for (const char* line : {"a.cab", "sub/a.cab", "sub\\deeper\\a.cab", "./a.cab", "a..cab"})
     EXPECT_EQ(PluginLine::Cabinet, ClassifyPluginLine(line)) << line;
-  for (const char* line : {"", "sub/", "sub\\", "../"})
+  // "." names the folder it stands in: the Extensions folder itself or one below it.
+  for (const char* line : {"", "sub/", "sub\\", "../", ".", "sub/.", "sub\\.", "./."})
     EXPECT_EQ(PluginLine::Folder, ClassifyPluginLine(line)) << line;
   for (const char* line : {"../a.cab", "sub/../../a.cab", "..\\a.cab", "C:\\a.cab", "C:a.cab",
                            "\\\\srv\\s\\a.cab", "/a.cab", "\\a.cab", "a.cab:s", "...\\a.cab",
