@@ -261,6 +261,9 @@ Win32Error InetCrackUrl(const std::string& url, size_t hostBufferSize, UrlCompon
     const size_t close = authority.find(']');
     if (close == std::string::npos) return kErrorInternetInvalidUrl;
     host = authority.substr(1, close - 1);
+    // An address literal never holds a bracket; one that did could not be
+    // written back into the request's URL.
+    if (host.find('[') != std::string::npos) return kErrorInternetInvalidUrl;
     if (close + 1 < authority.size()) {
       if (authority[close + 1] != ':') return kErrorInternetInvalidUrl;
       port = authority.substr(close + 2);
