@@ -1,7 +1,8 @@
-// The posix HTTP reply reading. A loopback server answers every request
-// with the input's bytes, as any server or proxy on the way may; it is
-// the proxy of every request (redirects too), so nothing leaves the
-// machine. Whatever the reply, the exchange ends; a 200 reply read as
+// The posix HTTP reply reading. A loopback server answers the requests
+// with the input's replies, as any server or proxy on the way may: the
+// input holds one or more, separated by the line "--next--", the last
+// one answering every further request. The server is the proxy of every
+// request (redirects too), so nothing leaves the machine. Whatever the reply, the exchange ends; a 200 reply read as
 // complete holds exactly the body its length announced; an error page
 // never reaches the body's sink; and the session's cookies can be read.
 #include <netinet/in.h>
@@ -9,12 +10,14 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "fuzz_support.h"
 #include "platform/Registry.h"
@@ -26,8 +29,8 @@ using platform::posix::HttpExchange;
 
 namespace {
 
-// Answers one connection after another with the current reply, then
-// closes it.
+// Answers one connection after another with the next of the current
+// replies, then closes it.
 class ReplyServer {
  public:
   ReplyServer() {
@@ -45,9 +48,10 @@ class ReplyServer {
   }
 
   uint16_t Port() const { return port_; }
-  void SetReply(std::string reply) {
+  void SetReplies(std::vector<std::string> replies) {
     std::lock_guard<std::mutex> guard(lock_);
-    reply_ = std::move(reply);
+    replies_ = std::move(replies);
+    next_ = 0;
   }
 
  private:
@@ -59,7 +63,7 @@ class ReplyServer {
       std::string reply;
       {
         std::lock_guard<std::mutex> guard(lock_);
-        reply = reply_;
+        if (!replies_.empty()) reply = replies_[std::min(next_++, replies_.size() - 1)];
       }
       for (size_t sent = 0; sent < reply.size();) {
         const ssize_t n = send(connection, reply.data() + sent, reply.size() - sent, MSG_NOSIGNAL);
@@ -92,7 +96,8 @@ class ReplyServer {
   int listener_ = -1;
   uint16_t port_ = 0;
   std::mutex lock_;
-  std::string reply_;
+  std::vector<std::string> replies_;
+  size_t next_ = 0;
 };
 
 ReplyServer& Server() {
@@ -114,13 +119,23 @@ ReplyServer& Server() {
   return *server;
 }
 
+std::vector<std::string> Replies(const std::string& input) {
+  static const std::string kSeparator = "\r\n--next--\r\n";
+  std::vector<std::string> replies;
+  size_t start = 0;
+  for (size_t end; (end = input.find(kSeparator, start)) != std::string::npos; start = end + kSeparator.size())
+    replies.push_back(input.substr(start, end - start));
+  replies.push_back(input.substr(start));
+  return replies;
+}
+
 constexpr char kUrl[] = "http://reply.fuzz.invalid/files/setup.ini";
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ReplyServer& server = Server();
-  server.SetReply(BytesOf(data, size));
+  server.SetReplies(Replies(BytesOf(data, size)));
   ExchangeRequest request;
   request.url = kUrl;
   request.agent = "fuzz";

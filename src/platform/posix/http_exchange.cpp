@@ -15,11 +15,12 @@
 
 namespace platform::posix {
 
-// The process's one easy handle. It is driven through a multi handle whose
-// connection cache keeps connections open between exchanges: one multi
-// handle for each way of judging a server's certificate, so a connection
-// made with relaxed checks, or with a client certificate, never serves a
-// request that asked for stricter ones.
+// The process's session: the easy handle of the current exchange, driven
+// through a multi handle whose connection cache keeps connections open
+// between exchanges: one multi handle for each way of judging a server's
+// certificate, so a connection made with relaxed checks, or with a client
+// certificate, never serves a request that asked for stricter ones. The
+// cookies servers set are kept in a share every easy handle joins.
 class HttpExchange::Session {
  public:
   static Session& Instance() {
@@ -34,6 +35,16 @@ class HttpExchange::Session {
     return found->second;
   }
 
+  // A new easy handle for the next exchange. A reused one (even reset)
+  // keeps a pointer to the last reply's last header, which libcurl 7.88
+  // frees with that reply and then follows when the next reply begins
+  // with a folded header line.
+  void RenewEasy() {
+    curl_easy_cleanup(easy);
+    easy = curl_easy_init();
+    curl_easy_setopt(easy, CURLOPT_SHARE, share);
+  }
+
   std::recursive_mutex lock;
   CURL* easy = nullptr;
   // The multi handle the easy handle is in while an exchange runs.
@@ -43,19 +54,18 @@ class HttpExchange::Session {
  private:
   Session() {
     curl_global_init(CURL_GLOBAL_DEFAULT);
-    easy = curl_easy_init();
-    // Starts the cookie engine, which keeps what servers set for the life
-    // of the handle, resets included. CURLOPT_COOKIEFILE would start it
-    // too, but the list of file names it keeps is lost, not freed, by every
-    // curl_easy_reset.
-    curl_easy_setopt(easy, CURLOPT_COOKIELIST, "");
+    share = curl_share_init();
+    curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
+    RenewEasy();
   }
   ~Session() {
     if (owner) owner->Abandon();
     curl_easy_cleanup(easy);
     for (auto& entry : multis) curl_multi_cleanup(entry.second);
+    curl_share_cleanup(share);
   }
 
+  CURLSH* share = nullptr;
   std::map<std::pair<uint32_t, const ClientIdentity*>, CURLM*> multis;
 };
 
@@ -233,8 +243,8 @@ ExchangeResult HttpExchange::Start(const ExchangeRequest& request) {
     return result;
   }
 
+  session.RenewEasy();
   CURL* easy = session.easy;
-  curl_easy_reset(easy);
   curl_easy_setopt(easy, CURLOPT_URL, request.url.c_str());
   curl_easy_setopt(easy, CURLOPT_USERAGENT, request.agent.c_str());
   curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -251,6 +261,7 @@ ExchangeResult HttpExchange::Start(const ExchangeRequest& request) {
   curl_easy_setopt(easy, CURLOPT_VERBOSE, 1L);
   curl_easy_setopt(easy, CURLOPT_DEBUGFUNCTION, WatchForExcess);
   curl_easy_setopt(easy, CURLOPT_DEBUGDATA, &excess_);
+  curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");  // the cookie engine, on the shared cookies
   curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, 60000L);
   const ConnectionSettings settings = SettingsForUrl(parts.scheme, parts.host);
   stall_ = StallWatch(settings.receiveTimeout);
