@@ -2,9 +2,10 @@
 // with the input's replies, as any server or proxy on the way may: the
 // input holds one or more, separated by the line "--next--", the last
 // one answering every further request. The server is the proxy of every
-// request (redirects too), so nothing leaves the machine. Whatever the reply, the exchange ends; a 200 reply read as
-// complete holds exactly the body its length announced; an error page
-// never reaches the body's sink; and the session's cookies can be read.
+// request (redirects too), so nothing leaves the machine. Whatever the
+// replies, the exchange ends; a 200 reply read as complete holds exactly
+// the body its length announced; an error page never reaches the body's
+// sink; and the session's cookies can be read.
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -123,7 +124,8 @@ std::vector<std::string> Replies(const std::string& input) {
   static const std::string kSeparator = "\r\n--next--\r\n";
   std::vector<std::string> replies;
   size_t start = 0;
-  for (size_t end; (end = input.find(kSeparator, start)) != std::string::npos; start = end + kSeparator.size())
+  for (size_t end; (end = input.find(kSeparator, start)) != std::string::npos;
+       start = end + kSeparator.size())
     replies.push_back(input.substr(start, end - start));
   replies.push_back(input.substr(start));
   return replies;

@@ -61,7 +61,8 @@ bool ScriptNames(const std::string& script, std::string key) {
   if (key.size() >= 2 && key.front() == '{' && key.back() == '}') key = key.substr(1, key.size() - 2);
   if (key.empty()) return false;
   std::string lowered;
-  for (char c : script) lowered += static_cast<char>(platform::SystemCaseTables().lower[static_cast<unsigned char>(c)]);
+  const unsigned char* lower = platform::SystemCaseTables().lower;
+  for (char c : script) lowered += static_cast<char>(lower[static_cast<unsigned char>(c)]);
   size_t start = 0;
   while (start <= lowered.size()) {
     size_t end = lowered.find('\n', start);

@@ -70,7 +70,8 @@ void CheckCrack(const std::string& url, size_t hostBufferSize) {
   if (parts.scheme == platform::kInternetSchemeHttp || parts.scheme == platform::kInternetSchemeHttps) {
     const bool secure = parts.scheme == platform::kInternetSchemeHttps;
     const std::string host = parts.host.find(':') != std::string::npos ? "[" + parts.host + "]" : parts.host;
-    const std::string again = (secure ? "https://" : "http://") + host + ":" + std::to_string(parts.port) + "/";
+    const std::string again =
+        (secure ? "https://" : "http://") + host + ":" + std::to_string(parts.port) + "/";
     platform::UrlComponents reparsed;
     FUZZ_CHECK(platform::InetCrackUrl(again, hostBufferSize, reparsed) == kErrorSuccess);
     FUZZ_CHECK(reparsed.host == parts.host);

@@ -54,7 +54,8 @@ TEST(CookiesForUrlTest, DomainPathSecureExpiryAndHttpOnly) {
   EXPECT_EQ("sid=1; token=2; site=6", platform::posix::CookiesForUrl(lines, url, true, 1000));
   EXPECT_EQ("sid=1; token=2; secure=3; site=6",
             platform::posix::CookiesForUrl(lines, "https://server.example.com/wn", true, 1000));
-  EXPECT_EQ("token=2; site=6", platform::posix::CookiesForUrl(lines, "http://server.example.com/wnx", true, 1000));
+  EXPECT_EQ("token=2; site=6",
+            platform::posix::CookiesForUrl(lines, "http://server.example.com/wnx", true, 1000));
   EXPECT_EQ("", platform::posix::CookiesForUrl(lines, "ftp://server.example.com/", true, 1000));
 }
 
