@@ -72,11 +72,12 @@ class ReplyServer {
         sent += static_cast<size_t>(n);
       }
       shutdown(connection, SHUT_WR);
-      // Until the client has read and closed, so the reply is not cut
-      // short by a reset.
+      // A moment for the client to read and close, so the reply is not cut
+      // short by a reset; one that keeps the connection for the next
+      // request finds it closed and opens another.
       char scratch[4096];
       pollfd waiting{connection, POLLIN, 0};
-      while (poll(&waiting, 1, 2000) > 0 && recv(connection, scratch, sizeof(scratch), 0) > 0) {
+      while (poll(&waiting, 1, 100) > 0 && recv(connection, scratch, sizeof(scratch), 0) > 0) {
       }
       close(connection);
     }
