@@ -95,6 +95,9 @@ class DownloadDriver {
         progress.ShowProgressStep(record.position, count, record.description);
       std::lock_guard<std::recursive_mutex> download(DownloadLock());
       loader_.Download(record);
+      // Completion unpacks and registers from the list: its record holds
+      // the path the file was placed at, not the descriptor's "ShortName".
+      state_.downloadList[i].destination = loader_.Transfer().Dispatch().ResolveDestination(record);
     }
   }
 

@@ -1,0 +1,117 @@
+#!/usr/bin/env python3
+"""Lays out the platform the whole-deployment tests deploy from, in OUT
+(OUT/wnbin/... is served as /wnbin/...); the sample platform signs every
+library and cabinet when it starts.
+
+  wnbin/whole/start_a.js, servlet/tkservlet.CacheVersion, wnservlet.ServerVersion
+                                         (a separate deployment per server)
+  wnbin/whole/incompatible/start_a.js   a start script naming another loader
+  wnbin/whole/versioned/                 a server root whose version reply asks for a
+                                         deployment per server version ("9.1.0")
+  wnbin/whole/site/                      the descriptor (VuvoViziz_setup.cab, the
+                                         "base" edition) and every component
+  wnbin/whole/editions/<name>.cab        other editions of the descriptor, which a
+                                         test publishes by copying one over
+                                         site/VuvoViziz_setup.cab
+
+The client program travels in client.cab as MEMBER and is started from the
+unpacked file. Usage:
+  make_whole_content.py --out OUT --library DLL --client PROGRAM --member NAME
+"""
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "descriptors"))
+from make_descriptor_fixtures import LOADER_CLASS, ini, pack, write  # noqa: E402
+
+
+def library(name, description, **extra):
+    keys = [("URLName", "%URL%/" + name), ("ShortName", name), ("Description", description)]
+    return keys + list(extra.items())
+
+
+def client(member, mode=None):
+    keys = [("URLName", "%URL%/client.cab"), ("ShortName", member), ("Extract", "Y"), ("Main", "Y"),
+            ("ProgId", "VUVuzaro.UI.Application"), ("Description", "Test client"),
+            ("param_Server", "%TkRoot%"), ("param_Home", "%URL%")]
+    if mode:
+        keys.append(("param_Mode", mode))
+    return keys
+
+
+def editions(member):
+    """Each edition of the descriptor as (name, sections)."""
+    base = [
+        ("Common Data", [("Destination", "%AppData%\\VarnikWhole")]),
+        ("File_Alpha", library("alpha.dll", "Alpha library")),
+        ("File_Beta", library("beta.dll", "Beta library")),
+        ("File_Client", client(member)),
+        ("File_Gamma", library("gamma.dll", "Gamma library", ContentFlavors="Full")),
+    ]
+
+    def edit(section, keys):
+        return [(name, keys if name == section else value) for name, value in base]
+
+    return {
+        "base": base,
+        # beta's section names a new file: only beta is fetched again.
+        "changed": edit("File_Beta", library("beta2.dll", "Beta library", Version="1.0.0.2")),
+        # A component the server lacks (404) between two it has.
+        "failing": base[:2] + [("File_Broken", library("missing.dll", "Broken library"))] + base[2:],
+        # A .NET Framework the loader may not install (no "Setup").
+        "netfx": base + [("File_NetFx", library("netfx.dll", ".NET Framework 9.9",
+                                                ForceDownload="9.9", NETSP="0"))],
+        # A client that ignores WM_CLOSE.
+        "stubborn": edit("File_Client", client(member, "ignore-close")),
+    }
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--out", required=True)
+    parser.add_argument("--library", required=True)
+    parser.add_argument("--client", required=True)
+    parser.add_argument("--member", required=True)
+    args = parser.parse_args()
+    shutil.rmtree(args.out, ignore_errors=True)
+    root = os.path.join(args.out, "wnbin", "whole")
+    site = os.path.join(root, "site")
+    os.makedirs(site)
+    write(os.path.join(root, "start_a.js"),
+          '// platform start script\nvar loaderClass = "{%s}";\nstart();\n' % LOADER_CLASS)
+    write(os.path.join(root, "servlet", "tkservlet.CacheVersion"), "CV5150\n")
+    write(os.path.join(root, "wnservlet.ServerVersion"), "FORCE_SEPARATE_CLIENT_DEPLOYMENT\r\n")
+    write(os.path.join(root, "incompatible", "start_a.js"),
+          '// platform start script\nvar loaderClass = "{00000000-0000-0000-0000-000000000000}";\n')
+    # A server root that asks for a deployment per server version.
+    write(os.path.join(root, "versioned", "start_a.js"),
+          '// platform start script\nvar loaderClass = "{%s}";\nstart();\n' % LOADER_CLASS)
+    write(os.path.join(root, "versioned", "wnservlet.ServerVersion"), "9.1.0\r\n")
+    for name in ("alpha.dll", "beta.dll", "beta2.dll", "gamma.dll", "netfx.dll"):
+        shutil.copyfile(args.library, os.path.join(site, name))
+    work = tempfile.mkdtemp()
+    try:
+        stage = os.path.join(work, "client")
+        os.makedirs(stage)
+        shutil.copyfile(args.client, os.path.join(stage, args.member))
+        subprocess.run(["gcab", "-c", "-z", os.path.join(site, "client.cab"), args.member],
+                       cwd=stage, check=True)
+        for name, sections in editions(args.member).items():
+            target = os.path.join(site, "VuvoViziz_setup.cab") if name == "base" else \
+                os.path.join(root, "editions", name + ".cab")
+            pack("VuvoViziz_setup.ini", ini(sections), target, work)
+        # Every edition also lies beside the others, so a test can put the
+        # base edition back.
+        shutil.copyfile(os.path.join(site, "VuvoViziz_setup.cab"),
+                        os.path.join(root, "editions", "base.cab"))
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
