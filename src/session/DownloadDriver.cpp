@@ -31,8 +31,12 @@ class DownloadDriver {
   void Run() {
     loader_.Events().Fire_OnDownloadStart();
     FailureReport::Instance().RestartNumbering();
+    const std::string startUpFolder = state_.deploymentFolder;
     state_.deploymentFolder = loader_.Engine().GetCurrentDeploymentFolder();
     Log().Info(kLocation, "Client path=" + state_.deploymentFolder);
+    // Start-up wrote the summary before the merged descriptor named the
+    // deployment folder; the client looks for it beside its files.
+    if (state_.deploymentFolder != startUpFolder) loader_.SerializeSummaryIni();
 
     const DescriptorSectionNames names = OrderedSectionNames(state_.mergedSetup);
     Log().Info(kLocation, "Begin Downloading");

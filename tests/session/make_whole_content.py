@@ -65,8 +65,10 @@ def editions(member):
         # A .NET Framework the loader may not install (no "Setup").
         "netfx": base + [("File_NetFx", library("netfx.dll", ".NET Framework 9.9",
                                                 ForceDownload="9.9", NETSP="0"))],
-        # A client that ignores WM_CLOSE.
-        "stubborn": edit("File_Client", client(member, "ignore-close")),
+        # A client that ignores WM_CLOSE (a native one cannot register a
+        # window: it lingers, and the test's window stands in for its own).
+        "stubborn": edit("File_Client", client(
+            member, "ignore-close" if member.endswith(".exe") else "linger")),
     }
 
 
