@@ -37,7 +37,8 @@ def library(name, description, **extra):
 def client(member, mode=None):
     keys = [("URLName", "%URL%/client.cab"), ("ShortName", member), ("Extract", "Y"), ("Main", "Y"),
             ("ProgId", "VUVuzaro.UI.Application"), ("Description", "Test client"),
-            ("param_Server", "%TkRoot%"), ("param_Home", "%URL%")]
+            ("param_Server", "%TkRoot%"), ("param_Home", "%URL%"),
+            ("param_AdditionalParams", "%AdditionalParams%")]
     if mode:
         keys.append(("param_Mode", mode))
     return keys
