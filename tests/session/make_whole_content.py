@@ -8,11 +8,12 @@ library and cabinet when it starts.
   wnbin/whole/incompatible/start_a.js   a start script naming another loader
   wnbin/whole/versioned/                 a server root whose version reply asks for a
                                          deployment per server version ("9.1.0")
-  wnbin/whole/site/                      the descriptor (VuvoViziz_setup.cab, the
-                                         "base" edition) and every component
-  wnbin/whole/editions/<name>.cab        other editions of the descriptor, which a
-                                         test publishes by copying one over
-                                         site/VuvoViziz_setup.cab
+  wnbin/whole/site/                      the descriptor (VuvoViziz_setup.cab, and the
+                                         same as Client_setup.cab; the "base"
+                                         edition) and every component
+  wnbin/whole/editions/<name>[-client].cab  the editions of the descriptor, which a
+                                         test publishes by copying them over the
+                                         site's two
 
 The client program travels in client.cab as MEMBER and is started from the
 unpacked file. Usage:
@@ -103,14 +104,14 @@ def main():
         shutil.copyfile(args.client, os.path.join(stage, args.member))
         subprocess.run(["gcab", "-c", "-z", os.path.join(site, "client.cab"), args.member],
                        cwd=stage, check=True)
+        # Each edition under both descriptor names: a descriptor named
+        # otherwise than VuvoViziz_setup.ini may be run from a shared folder.
         for name, sections in editions(args.member).items():
-            target = os.path.join(site, "VuvoViziz_setup.cab") if name == "base" else \
-                os.path.join(root, "editions", name + ".cab")
-            pack("VuvoViziz_setup.ini", ini(sections), target, work)
-        # Every edition also lies beside the others, so a test can put the
-        # base edition back.
-        shutil.copyfile(os.path.join(site, "VuvoViziz_setup.cab"),
-                        os.path.join(root, "editions", "base.cab"))
+            for descriptor, suffix in (("VuvoViziz_setup", ""), ("Client_setup", "-client")):
+                edition = os.path.join(root, "editions", name + suffix + ".cab")
+                pack(descriptor + ".ini", ini(sections), edition, work)
+                if name == "base":
+                    shutil.copyfile(edition, os.path.join(site, descriptor + ".cab"))
     finally:
         shutil.rmtree(work, ignore_errors=True)
     return 0

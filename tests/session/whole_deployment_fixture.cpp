@@ -97,9 +97,12 @@ std::string WholeDeploymentTest::DeploymentRoot() const {
 }
 
 void WholeDeploymentTest::Publish(const std::string& edition) {
-  const std::string bytes = ReadTestFile(ServedFile("wnbin/whole/editions/" + edition + ".cab"));
-  ASSERT_FALSE(bytes.empty()) << "no edition " << edition;
-  ASSERT_TRUE(WriteTestFile(SiteFile("VuvoViziz_setup.cab"), bytes));
+  for (const char* suffix : {"", "-client"}) {
+    const std::string bytes =
+        ReadTestFile(ServedFile("wnbin/whole/editions/" + edition + suffix + ".cab"));
+    ASSERT_FALSE(bytes.empty()) << "no edition " << edition << suffix;
+    ASSERT_TRUE(WriteTestFile(SiteFile(*suffix ? "Client_setup.cab" : "VuvoViziz_setup.cab"), bytes));
+  }
 }
 
 std::string WholeDeploymentTest::SiteFile(const std::string& name) {
