@@ -1,0 +1,135 @@
+// Faults in the middle of a deployment over an earlier one: the server's
+// location stops, a component cabinet arrives cut short, the disk is full,
+// the destination cannot be written, the process is killed. The earlier
+// deployment is never lost, the report names the file, and the next run
+// repairs what is missing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+#include "deployment/CIniFile.h"
+#include "platform/FileSystem.h"
+#include "platform/FileTimes.h"
+#include "platform/ProcessLauncher.h"
+#include "test_files.h"
+#include "whole_deployment_fixture.h"
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+class WholeFault : public WholeDeploymentTest {
+ protected:
+  ~WholeFault() override {
+    // What a test took away from the site comes back.
+    if (!siteHidden_.empty()) std::rename((siteHidden_).c_str(), SiteFolder().c_str());
+    if (!cabinet_.empty()) WriteTestFile(SiteFile("client.cab"), cabinet_);
+  }
+
+  static std::string SiteFolder() { return ServedFile("wnbin/whole/site"); }
+
+  // The first deployment, and what it left: every file's bytes.
+  Deployment Baseline() {
+    const Deployment run = Deploy();
+    EXPECT_EQ("client-started", run.end);
+    for (const char* name : {"alpha.dll", "beta.dll", "client.cab", VARNIK_CLIENT_MEMBER,
+                             "merged-VuvoViziz_setup.ini", "DSummary.ini"})
+      baseline_.emplace_back(name, ReadTestFile(FileOf(run, name)));
+    deployments_ = ReadTestFile(DeploymentRoot() + "\\Deployments.ini");
+    return run;
+  }
+  // Nothing of the first deployment is lost: its files, its record and
+  // the server's entry are as they were (except those named as replaced).
+  void ExpectBaselineKept(const Deployment& run, const Strings& replaced = {}) {
+    for (const auto& [name, bytes] : baseline_) {
+      if (std::find(replaced.begin(), replaced.end(), name) != replaced.end()) {
+        EXPECT_TRUE(Exists(FileOf(run, name))) << name;
+        continue;
+      }
+      EXPECT_FALSE(bytes.empty()) << name;
+      EXPECT_TRUE(bytes == ReadTestFile(FileOf(run, name))) << name << " changed";
+    }
+    EXPECT_EQ(deployments_, ReadTestFile(DeploymentRoot() + "\\Deployments.ini"));
+  }
+  // A run that repairs: it ends with the client started and the flavour and
+  // edition recorded.
+  void ExpectRepaired(const Page& page, const std::string& urlOfBeta) {
+    const Deployment run = Deploy(page);
+    EXPECT_EQ("client-started", run.end) << run.shown;
+    CIniFile merged;
+    ASSERT_TRUE(merged.Load(FileOf(run, "merged-VuvoViziz_setup.ini")));
+    EXPECT_EQ(page.flavor, merged.GetValue("Common Data", "LastFlavor"));
+    EXPECT_EQ(urlOfBeta, merged.GetValue("File_Beta", "URLName"));
+    for (const char* name : {"alpha.dll", "beta.dll", VARNIK_CLIENT_MEMBER})
+      EXPECT_TRUE(Exists(FileOf(run, name))) << name;
+  }
+  static void ExpectFailureNames(const Deployment& run, const std::string& file) {
+    EXPECT_EQ(0u, run.end.rfind("failure", 0)) << run.end;
+    EXPECT_NE(std::string::npos, run.shown.find(file)) << run.shown;
+  }
+
+  std::vector<std::pair<std::string, std::string>> baseline_;
+  std::string deployments_;
+  std::string siteHidden_;
+  std::string cabinet_;
+};
+
+TEST_F(WholeFault, TheServersLocationStopsBetweenTwoComponents) {
+  Baseline();
+  Publish("changed");
+  Page full;
+  full.flavor = "Full";
+  // beta2.dll comes first; before gamma.dll the site is gone.
+  onEvent = [this](const std::string& event) {
+    if (event.rfind("OnDownloadProgress(2,2,", 0) != 0 || !siteHidden_.empty()) return;
+    siteHidden_ = SiteFolder() + ".stopped";
+    ASSERT_EQ(0, std::rename(SiteFolder().c_str(), siteHidden_.c_str()));
+  };
+  const Deployment run = Deploy(full);
+  onEvent = nullptr;
+  ExpectFailureNames(run, "gamma.dll");
+  EXPECT_FALSE(Exists(FileOf(run, "gamma.dll")));
+  // beta was replaced by its new edition; all else is as it was.
+  ExpectBaselineKept(run, {"beta.dll"});
+
+  ASSERT_EQ(0, std::rename(siteHidden_.c_str(), SiteFolder().c_str()));
+  siteHidden_.clear();
+  ExpectRepaired(full, "%URL%/beta2.dll");
+}
+
+TEST_F(WholeFault, ATruncatedClientCabinetLeavesTheOldClient) {
+  Baseline();
+  // The client's section changes, and its cabinet arrives cut short.
+  Publish("stubborn");
+  cabinet_ = ReadTestFile(SiteFile("client.cab"));
+  ASSERT_TRUE(WriteTestFile(SiteFile("client.cab"), cabinet_.substr(0, cabinet_.size() / 2)));
+  const Deployment run = Deploy();
+  ExpectFailureNames(run, "client.cab");
+  ExpectBaselineKept(run);
+
+  ASSERT_TRUE(WriteTestFile(SiteFile("client.cab"), cabinet_));
+  cabinet_.clear();
+  Publish("base");
+  ExpectRepaired(Page(), "%URL%/beta.dll");
+}
+
+// A folder's read-only mark does not stop Windows from writing into it; a
+// file's does stop its replacement, on both ports.
+TEST_F(WholeFault, AReadOnlyDestinationIsReportedAndKept) {
+  const Deployment first = Baseline();
+  uint32_t notApplied = 0;
+  ASSERT_TRUE(platform::SetPathAttributes(FileOf(first, "client.cab"), platform::kFileAttributeReadOnly, notApplied));
+  Publish("stubborn");
+  const Deployment run = Deploy();
+  ExpectFailureNames(run, "client.cab");
+  ExpectBaselineKept(run);
+  ASSERT_TRUE(platform::SetPathAttributes(FileOf(first, "client.cab"), 0, notApplied));
+  Publish("base");
+  ExpectRepaired(Page(), "%URL%/beta.dll");
+}
+
+}  // namespace
