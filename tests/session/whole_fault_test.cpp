@@ -11,6 +11,10 @@
 #include <cstdlib>
 #include <thread>
 
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
 #include "deployment/CIniFile.h"
 #include "platform/FileSystem.h"
 #include "platform/FileTimes.h"
@@ -131,5 +135,63 @@ TEST_F(WholeFault, AReadOnlyDestinationIsReportedAndKept) {
   Publish("base");
   ExpectRepaired(Page(), "%URL%/beta.dll");
 }
+
+// The command-line host deploys the page in a process of its own.
+std::string ChildCommandLine(const Page& page) {
+  const std::string loader = FromBuildMachine(VARNIK_LOADER);
+  return "\"" + loader + "\" deploy -q --param TkRootURL=" + page.tkRoot + " --param SetupFile=" +
+         page.setupFile + " --param DownloadContentFlavor=" + page.flavor +
+         " --param IsolatedDeployment=true";
+}
+
+TEST_F(WholeFault, AProcessKilledWhilePlacingIsRepairedByTheNextRun) {
+  Baseline();
+  Publish("changed");
+  Page full;
+  full.flavor = "Full";
+  // beta2.dll, then gamma.dll: the process is killed once the first is
+  // placed and recorded.
+  platform::StartedProcess child;
+  const std::string commandLine = ChildCommandLine(full);
+  ASSERT_TRUE(child.Start(FromBuildMachine(VARNIK_LOADER), commandLine, machine_.ScratchFolder()));
+  const std::string record = DeploymentRoot() + "\\127\\Downloaded.txt";
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (ReadTestFile(record).find("beta2.dll") == std::string::npos &&
+         std::chrono::steady_clock::now() < deadline) {
+    uint32_t code = 0;
+    ASSERT_TRUE(child.ReadExitCode(code));
+    ASSERT_EQ(platform::kStillActive, code) << "the child ended before it was killed";
+  }
+  ASSERT_TRUE(child.Terminate(9));
+  ASSERT_TRUE(child.WaitForExit(10000));
+  uint32_t code = 0;
+  ASSERT_TRUE(child.ReadExitCode(code));
+  EXPECT_EQ(9u, code);
+  Deployment killed;
+  killed.folder = DeploymentRoot() + "\\127";
+  ExpectBaselineKept(killed, {"beta.dll"});
+  ExpectRepaired(full, "%URL%/beta2.dll");
+  EXPECT_TRUE(Exists(killed.folder + "\\gamma.dll"));
+}
+
+#ifndef _WIN32
+// The disk fills up: the child may write no file larger than 60 KiB, so the
+// new edition of beta (80 KB) cannot be written.
+TEST_F(WholeFault, AFullDiskIsReportedAndTheNextRunRepairs) {
+  Baseline();
+  Publish("changed");
+  const std::string script = "trap '' XFSZ; ulimit -f 60; exec " + ChildCommandLine(Page()) + " >'" +
+                             platform::ToNativePath(machine_.ScratchFolder()) + "/child.txt' 2>&1";
+  const int status = std::system(script.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(1, WEXITSTATUS(status)) << "a failure is shown";
+  const std::string report = ReadTestFile(machine_.ScratchFolder() + "\\child.txt");
+  EXPECT_NE(std::string::npos, report.find("beta2.dll")) << report;
+  Deployment full;
+  full.folder = DeploymentRoot() + "\\127";
+  ExpectBaselineKept(full);
+  ExpectRepaired(Page(), "%URL%/beta2.dll");
+}
+#endif
 
 }  // namespace
