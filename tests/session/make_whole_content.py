@@ -27,7 +27,7 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "descriptors"))
-from make_descriptor_fixtures import LOADER_CLASS, ini, pack, write  # noqa: E402
+from make_descriptor_fixtures import ini, pack, write_server_root  # noqa: E402
 
 
 def library(name, description, **extra):
@@ -85,16 +85,9 @@ def main():
     root = os.path.join(args.out, "wnbin", "whole")
     site = os.path.join(root, "site")
     os.makedirs(site)
-    write(os.path.join(root, "start_a.js"),
-          '// platform start script\nvar loaderClass = "{%s}";\nstart();\n' % LOADER_CLASS)
-    write(os.path.join(root, "servlet", "tkservlet.CacheVersion"), "CV5150\n")
-    write(os.path.join(root, "wnservlet.ServerVersion"), "FORCE_SEPARATE_CLIENT_DEPLOYMENT\r\n")
-    write(os.path.join(root, "incompatible", "start_a.js"),
-          '// platform start script\nvar loaderClass = "{00000000-0000-0000-0000-000000000000}";\n')
+    write_server_root(root, "CV5150", "FORCE_SEPARATE_CLIENT_DEPLOYMENT")
     # A server root that asks for a deployment per server version.
-    write(os.path.join(root, "versioned", "start_a.js"),
-          '// platform start script\nvar loaderClass = "{%s}";\nstart();\n' % LOADER_CLASS)
-    write(os.path.join(root, "versioned", "wnservlet.ServerVersion"), "9.1.0\r\n")
+    write_server_root(os.path.join(root, "versioned"), "CV5150", "9.1.0", incompatible=False)
     for name in ("alpha.dll", "beta.dll", "beta2.dll", "gamma.dll", "netfx.dll"):
         shutil.copyfile(args.library, os.path.join(site, name))
     work = tempfile.mkdtemp()

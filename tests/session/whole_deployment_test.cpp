@@ -36,6 +36,11 @@ class WholeDeployment : public WholeDeploymentTest {
             "GET /wnbin/whole/servlet/tkservlet?method=CacheVersion HTTP/1.1",
             "GET /wnbin/whole/site/VuvoViziz_setup.cab?CV=CV5150 HTTP/1.1"};
   }
+  // The session ended without starting the client.
+  void ExpectNoClient(const Deployment& run) {
+    PumpFor(300);
+    EXPECT_FALSE(Exists(FileOf(run, "client-record.txt")));
+  }
   void ExpectPlaced(const Deployment& run, const Strings& names) {
     for (const std::string& name : names) EXPECT_TRUE(Exists(FileOf(run, name))) << name;
   }
@@ -123,8 +128,7 @@ TEST_F(WholeDeployment, InstallationOnlyDeploysAndRecordsWithoutStartingTheClien
   EXPECT_EQ("ready", run.end);
   EXPECT_EQ("OnReady()", Steps(run).back());
   ExpectPlaced(run, {"alpha.dll", "beta.dll", VARNIK_CLIENT_MEMBER, kMerged});
-  PumpFor(300);
-  EXPECT_FALSE(Exists(FileOf(run, "client-record.txt")));
+  ExpectNoClient(run);
 }
 
 TEST_F(WholeDeployment, AnIncompatibleServerDeploysNothingAndTheNextRunDeploysAll) {
@@ -149,8 +153,7 @@ TEST_F(WholeDeployment, AFailingComponentIsReportedWhileTheOthersArePlaced) {
   ExpectPlaced(run, {"alpha.dll", "beta.dll", VARNIK_CLIENT_MEMBER});
   // Not recorded, and no client.
   EXPECT_FALSE(Exists(FileOf(run, kMerged)));
-  PumpFor(300);
-  EXPECT_FALSE(Exists(FileOf(run, "client-record.txt")));
+  ExpectNoClient(run);
 }
 
 TEST_F(WholeDeployment, PerVersionDeploymentFollowsTheServersVersionReply) {
