@@ -91,7 +91,7 @@ TEST_F(WholeDeployment, AnUnchangedRerunFetchesOnlyTheHandshakesAndTheDescriptor
   EXPECT_EQ((Strings{"OnDownloadStart()", "OnReady()"}), Steps(again));
   EXPECT_EQ(first.folder, again.folder);
   ExpectPlaced(again, {"alpha.dll", "beta.dll", VARNIK_CLIENT_MEMBER, kMerged});
-  EXPECT_EQ(3u, ClientRecord(again, 3).size() >= 3 ? 3u : 0u);
+  EXPECT_GE(ClientRecord(again, 3).size(), 3u) << "the client is started again";
 }
 
 TEST_F(WholeDeployment, OneChangedComponentIsTheOnlyOneFetched) {
@@ -135,7 +135,7 @@ TEST_F(WholeDeployment, AnIncompatibleServerDeploysNothingAndTheNextRunDeploysAl
   Page incompatible;
   incompatible.tkRoot = Page().tkRoot + "/incompatible";
   const Deployment refused = Deploy(incompatible);
-  EXPECT_EQ(0u, refused.SiteRequests().size() - 1) << "only the descriptor";
+  EXPECT_EQ(Strings{"VuvoViziz_setup.cab"}, refused.SiteRequests()) << "only the descriptor";
   EXPECT_NE(std::string::npos, refused.shown.find("not compatible with the ZEL Loader")) << refused.shown;
   EXPECT_FALSE(Exists(FileOf(refused, VARNIK_CLIENT_MEMBER)));
   // Nothing was deployed, so nothing may count as deployed.
