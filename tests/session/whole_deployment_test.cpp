@@ -59,8 +59,9 @@ TEST_F(WholeDeployment, FirstDeploymentPlacesRecordsAndStartsTheClient) {
     expected.push_back(std::string("GET /wnbin/whole/site/") + name + "?CV=CV5150 HTTP/1.1");
   EXPECT_EQ(expected, run.requests);
 
-  // The folder is named after the server; gamma belongs to another flavour.
-  EXPECT_EQ(DeploymentRoot() + "\\127", run.folder);
+  // The folder is named after the server ("127", or "127(n)" when a folder
+  // of that name is left over); gamma belongs to another flavour.
+  EXPECT_EQ(0u, run.folder.rfind(DeploymentRoot() + "\\127", 0)) << run.folder;
   ExpectPlaced(run, {"alpha.dll", "beta.dll", "client.cab", VARNIK_CLIENT_MEMBER});
   EXPECT_FALSE(Exists(FileOf(run, "gamma.dll")));
   EXPECT_FALSE(Exists(FileOf(run, "Downloaded.txt")));

@@ -21,6 +21,7 @@
 #include "platform/FileSystem.h"
 #include "platform/FileTimes.h"
 #include "platform/ProcessLauncher.h"
+#include "system_probes.h"
 #include "test_files.h"
 #include "whole_deployment_fixture.h"
 
@@ -149,6 +150,18 @@ TEST_F(WholeFault, AReadOnlyDestinationIsReportedAndKept) {
   ExpectRepaired(Page(), "%URL%/beta.dll");
 }
 
+// The client a child started has ended, so its folder can be removed.
+void WaitForItsClient(const std::string& record) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  std::string text;
+  while ((text = ReadTestFile(record)).find('\n') == std::string::npos &&
+         std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  const uint32_t client = static_cast<uint32_t>(std::strtoul(text.c_str(), nullptr, 10));
+  while (client && ProcessRuns(client) && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+}
+
 // The command-line host deploys the page in a process of its own.
 std::string ChildCommandLine(const Page& page) {
   const std::string loader = FromBuildMachine(VARNIK_LOADER);
@@ -176,7 +189,7 @@ TEST_F(WholeFault, AProcessKilledWhilePlacingIsRepairedByTheNextRun) {
     if (code != platform::kStillActive) {
       // The two transfers took less time than one look at the record (a
       // busy machine under Wine): there was nothing left to kill.
-      PumpFor(1000);  // the client it started ends
+      WaitForItsClient(DeploymentRoot() + "\\127\\client-record.txt");
       GTEST_SKIP() << "the child finished (" << code << ") before it could be killed";
     }
   }
