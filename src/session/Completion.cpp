@@ -67,7 +67,9 @@ intptr_t CLoader::OnTimer() {
       ReportFailure(resources::Text(resources::kServerIncompatible));
       return 0;
     }
-    RecordDeployment();
+    // An incompatible server had every component skipped: recording its
+    // descriptor would make the next run believe them deployed.
+    if (!state_.serverIncompatible) RecordDeployment();
     events_.Fire_OnReady();
     if (state_.installationOnly != 0) {
       EndSession(SessionOutcome::Ready);

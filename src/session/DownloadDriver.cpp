@@ -31,8 +31,12 @@ class DownloadDriver {
   void Run() {
     loader_.Events().Fire_OnDownloadStart();
     FailureReport::Instance().RestartNumbering();
+    const std::string startUpFolder = state_.deploymentFolder;
     state_.deploymentFolder = loader_.Engine().GetCurrentDeploymentFolder();
     Log().Info(kLocation, "Client path=" + state_.deploymentFolder);
+    // Start-up wrote the summary before the merged descriptor named the
+    // deployment folder; the client looks for it beside its files.
+    if (state_.deploymentFolder != startUpFolder) loader_.SerializeSummaryIni();
 
     const DescriptorSectionNames names = OrderedSectionNames(state_.mergedSetup);
     Log().Info(kLocation, "Begin Downloading");
@@ -95,6 +99,9 @@ class DownloadDriver {
         progress.ShowProgressStep(record.position, count, record.description);
       std::lock_guard<std::recursive_mutex> download(DownloadLock());
       loader_.Download(record);
+      // Completion unpacks and registers from the list: its record holds
+      // the path the file was placed at, not the descriptor's "ShortName".
+      state_.downloadList[i].destination = loader_.Transfer().Dispatch().ResolveDestination(record);
     }
   }
 

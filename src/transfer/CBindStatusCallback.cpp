@@ -36,20 +36,8 @@ HResult CBindStatusCallback<Owner>::Download(const CDataStructure& source, Owner
                                              platform::WindowHandle window) {
   Log().Info(kDownloadLocation, source.sourceUrl);
   CDataStructure record = source;
-  if (record.destination.empty() || record.destination[0] != '%') {
-    record.destination = owner.DeploymentFolder() + "\\" + record.destination;
-  } else {
-    owner.ExpandPathMacros(record.destination);
-  }
-  if (record.extract) {
-    // The cabinet keeps the name it has on the server.
-    record.sourceUrl = ReplaceAll(record.sourceUrl, "\\", "/");
-    record.destination = ReplaceAll(record.destination, "/", "\\");
-    const size_t folderEnd = record.destination.rfind('\\');
-    const std::string folder =
-        folderEnd == std::string::npos ? std::string() : record.destination.substr(0, folderEnd + 1);
-    record.destination = folder + AfterLast(record.sourceUrl, '/');
-  }
+  record.destination = ResolveDestination(source, owner);
+  if (record.extract) record.sourceUrl = ReplaceAll(record.sourceUrl, "\\", "/");
   if (record.alreadyPresent) {
     owner.Progress().FinishProgressEntry(record.position);
     return platform::kSOk;
@@ -57,6 +45,24 @@ HResult CBindStatusCallback<Owner>::Download(const CDataStructure& source, Owner
   CBindStatusCallback callback(record, owner, window);
   callback.StartSyncDownload();
   return platform::kSOk;
+}
+
+template <class Owner>
+std::string CBindStatusCallback<Owner>::ResolveDestination(const CDataStructure& record,
+                                                           Owner& owner) {
+  std::string destination = record.destination;
+  if (destination.empty() || destination[0] != '%') {
+    destination = owner.DeploymentFolder() + "\\" + destination;
+  } else {
+    owner.ExpandPathMacros(destination);
+  }
+  if (!record.extract) return destination;
+  // The cabinet keeps the name it has on the server.
+  destination = ReplaceAll(destination, "/", "\\");
+  const size_t folderEnd = destination.rfind('\\');
+  const std::string folder =
+      folderEnd == std::string::npos ? std::string() : destination.substr(0, folderEnd + 1);
+  return folder + AfterLast(ReplaceAll(record.sourceUrl, "\\", "/"), '/');
 }
 
 template <class Owner>

@@ -25,6 +25,10 @@ class CBindStatusCallback : public CSimpleBindStatusCallback {
   // the transfer itself are reported through the failure trace.
   static platform::HResult Download(const CDataStructure& record, Owner& owner,
                                     platform::WindowHandle window);
+  // The full path the record is placed at: "ShortName" in the deployment
+  // folder or with its path macro expanded; a cabinet to unpack keeps the
+  // name it has on the server.
+  static std::string ResolveDestination(const CDataStructure& record, Owner& owner);
 
   CBindStatusCallback(const CDataStructure& record, Owner& owner, platform::WindowHandle window);
 

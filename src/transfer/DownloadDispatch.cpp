@@ -41,3 +41,7 @@ platform::HResult DownloadDispatch::Download(const CDataStructure& record) {
       "CLoader::Download", Format("Source=%s, Destination=%s", url.c_str(), record.destination.c_str()));
   return NVarnik::CBindStatusCallback<TransferHost>::Download(record, host_, 0);
 }
+
+std::string DownloadDispatch::ResolveDestination(const CDataStructure& record) {
+  return NVarnik::CBindStatusCallback<TransferHost>::ResolveDestination(record, host_);
+}

@@ -21,6 +21,8 @@ class DownloadDispatch : public FileDownloader {
   // One component: fetched, checked, placed and recorded; failures go to the
   // failure trace.
   platform::HResult Download(const CDataStructure& record);
+  // Where Download places the record (the full path of its destination).
+  std::string ResolveDestination(const CDataStructure& record);
 
  private:
   TransferHost& host_;

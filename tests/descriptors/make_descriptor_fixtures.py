@@ -137,6 +137,20 @@ def write(path, data):
         out.write(data.encode("latin-1") if isinstance(data, str) else data)
 
 
+def write_server_root(root, cache_version, server_version, incompatible=True):
+    """A platform's server root: the start script naming this loader, the
+    cache-version and server-version replies, and below incompatible/ a
+    start script that names another loader."""
+    write(os.path.join(root, "start_a.js"),
+          '// platform start script\nvar loaderClass = "{%s}";\nstart();\n' % LOADER_CLASS)
+    write(os.path.join(root, "servlet", "tkservlet.CacheVersion"), cache_version + "\n")
+    write(os.path.join(root, "wnservlet.ServerVersion"), server_version + "\r\n")
+    if incompatible:
+        write(os.path.join(root, "incompatible", "start_a.js"),
+              '// platform start script\n'
+              'var loaderClass = "{00000000-0000-0000-0000-000000000000}";\n')
+
+
 def make_platform(pki, out, work):
     """OUT/wnbin/deploy, a platform's server root (TkRootURL) with the
     descriptors of DESCRIPTORS, its server replies and plug-in lists:
@@ -150,12 +164,7 @@ def make_platform(pki, out, work):
       incompatible/start_a.js   a start script that names another loader
     """
     root = os.path.join(out, "wnbin", "deploy")
-    write(os.path.join(root, "start_a.js"),
-          '// platform start script\nvar loaderClass = "{%s}";\nstart();\n' % LOADER_CLASS)
-    write(os.path.join(root, "servlet", "tkservlet.CacheVersion"), "CV4242\n")
-    write(os.path.join(root, "wnservlet.ServerVersion"), "8.0.1\r\n")
-    write(os.path.join(root, "incompatible", "start_a.js"),
-          '// platform start script\nvar loaderClass = "{00000000-0000-0000-0000-000000000000}";\n')
+    write_server_root(root, "CV4242", "8.0.1")
     for name, (member, text, signer) in DESCRIPTORS.items():
         if signer != "nordak.pem" or "." not in name:
             continue  # the platform signs what it serves with its own certificate

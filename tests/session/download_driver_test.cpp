@@ -195,7 +195,8 @@ TEST_F(DownloadDriverTest, RecordsCarryTheirKeysAndFailuresDoNotStopTheRun) {
   const CDataStructure& broken = State().downloadList[0];
   EXPECT_EQ(0, broken.position);
   EXPECT_EQ(Url("missing.dll"), broken.sourceUrl);
-  EXPECT_EQ("bin\\missing.dll", broken.destination);
+  // The transfer resolved the destination in place; the written form stays.
+  EXPECT_EQ(State().deploymentFolder + "\\bin\\missing.dll", broken.destination);
   EXPECT_EQ("bin\\missing.dll", broken.destinationAsWritten);
   EXPECT_TRUE(broken.registerComponent && broken.setup && broken.setupHidden &&
               broken.dotNetAssembly && broken.registerIsolated);

@@ -206,8 +206,10 @@ Win32Error PlaceFileReplacing(const std::string& source, const std::string& targ
   if (!posix::MapWindowsPath(source, from) || !posix::MapWindowsPath(target, to))
     return kErrorInvalidName;
   struct stat info;
-  // rename() would put a file in place of an empty folder; Windows refuses.
-  if (stat(to.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return kErrorAccessDenied;
+  // rename() would put a file in place of an empty folder, or of a file
+  // marked read-only; Windows refuses both.
+  if (stat(to.c_str(), &info) == 0 && (S_ISDIR(info.st_mode) || !(info.st_mode & S_IWUSR)))
+    return kErrorAccessDenied;
   if (rename(from.c_str(), to.c_str()) == 0) return kErrorSuccess;
   if (errno != EXDEV) {
     const int error = errno;
