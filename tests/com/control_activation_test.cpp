@@ -141,6 +141,8 @@ TEST_F(ActivationTest, SessionEventsReachEverySinkOnceWhateverTheSinksDo) {
   };
   Connect("last", cookie);
 
+  // Start-up (without a SetupFile) has already shown its own failure.
+  const int failuresBefore = LinesMentioning("Fire_OnFailure(message=");
   PostMessageW(window, kWmLoaderInitFailed, 0, 0);
   Pump();
   EXPECT_EQ(SinksCalled(), (std::vector<std::string>{"fails", "throws", "self", "last"}));
@@ -149,12 +151,16 @@ TEST_F(ActivationTest, SessionEventsReachEverySinkOnceWhateverTheSinksDo) {
     EXPECT_EQ(call.dispid, 6);
     EXPECT_EQ(call.arguments, std::vector<std::string>{std::string("bstr:") + kInitializationFailed});
   }
-  EXPECT_EQ(LinesMentioning("Fire_OnFailure(message="), 1) << "the session writes the line once";
+  EXPECT_EQ(LinesMentioning("Fire_OnFailure(message=") - failuresBefore, 1)
+      << "the session writes the line once";
   // The failure is a row of the control's window.
-  HWND row = GetWindow(window, GW_CHILD);
-  char text[256] = {};
-  GetWindowTextA(row, text, sizeof(text));
-  EXPECT_STREQ(text, kInitializationFailed);
+  bool shown = false;
+  for (HWND row = GetWindow(window, GW_CHILD); row; row = GetWindow(row, GW_HWNDNEXT)) {
+    char text[256] = {};
+    GetWindowTextA(row, text, sizeof(text));
+    shown = shown || std::string(text) == kInitializationFailed;
+  }
+  EXPECT_TRUE(shown);
 }
 
 TEST_F(ActivationTest, ASinkMayDropTheControlsLastReferenceWhileAMessageRaisesItsEvent) {

@@ -100,8 +100,9 @@ class HostedDeploymentTest : public HostedControlTest {
   }
 
   static std::string AppData() {
+    // "%AppData%" of a descriptor is the user's local application data.
     char folder[MAX_PATH] = {};
-    GetEnvironmentVariableA("APPDATA", folder, MAX_PATH);
+    GetEnvironmentVariableA("LOCALAPPDATA", folder, MAX_PATH);
     return std::string(folder) + "\\VarnikHostedControl";
   }
 

@@ -68,7 +68,8 @@ std::vector<ShownRow> HostedControlTest::Rows() {
   std::vector<ShownRow> rows;
   const HWND control = ControlWindow();
   for (HWND child = GetWindow(control, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    if (!IsWindowVisible(child)) continue;
+    // Shown in the control, whether or not the host window is on screen.
+    if (!(GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE)) continue;
     ShownRow row;
     char text[512] = {};
     GetClassNameA(child, text, sizeof(text));

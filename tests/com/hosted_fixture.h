@@ -59,7 +59,7 @@ class HostedControlTest : public ControlTest {
             std::function<HRESULT()> onEvent = [] { return S_OK; });
 
   HWND ControlWindow();
-  // The control's visible child windows.
+  // The control's child windows that are shown (WS_VISIBLE).
   std::vector<ShownRow> Rows();
   // "dispid arguments..." of every event the page's sink heard.
   std::vector<std::string> Events() const;
