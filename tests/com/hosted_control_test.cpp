@@ -8,6 +8,8 @@
 #include <ocidl.h>
 
 #include <algorithm>
+#include <functional>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -106,6 +108,28 @@ class HostedDeploymentTest : public HostedControlTest {
     return std::string(folder) + "\\VarnikHostedControl";
   }
 
+  // The page of wnbin/hosted with its PARAMs, in a host window of its own.
+  void Visit(std::function<HRESULT()> onEvent = [] { return S_OK; }) {
+    const std::string server = PlatformRoot() + "/hosted";
+    TestPropertyBag params;
+    params.SetText(L"TkRootURL", Wide(server + "/"));
+    params.SetText(L"SetupFile", Wide(server + "/setup/VuvoViziz_setup.cab"));
+    params.SetText(L"IsolatedDeployment", L"true");
+    Host(params, 480, 240, std::move(onEvent));
+  }
+  // Until the session has started the client and the client has
+  // registered its window, or the page heard of a failure.
+  bool AwaitClientStarted() {
+    const bool ended = PumpUntil(
+        [&] {
+          folder_ = Narrow(TextOf(loader_, &ILoader4::get_DeploymentLocation));
+          return Heard(6) || (folder_ != "<failed>" && ClientRecord().size() >= 4);
+        },
+        120);
+    EXPECT_FALSE(Heard(6)) << Events().back();
+    return ended && !Heard(6);
+  }
+
   // The client's record beside it: its process id, working folder and
   // command line, then "registered" and "WM_CLOSE" as they happen.
   std::vector<std::string> ClientRecord() const {
@@ -130,16 +154,10 @@ class HostedDeploymentTest : public HostedControlTest {
 
 TEST_F(HostedDeploymentTest, AWholeDeploymentRunsOnTheHostWindowsLoopAndStartsTheClient) {
   ASSERT_TRUE(library_.Ready()) << "atl.dll with AtlAxWinInit and AtlAxAttachControl";
-  const std::string server = PlatformRoot() + "/hosted";
-  TestPropertyBag params;
-  params.SetText(L"TkRootURL", Wide(server + "/"));
-  params.SetText(L"SetupFile", Wide(server + "/setup/VuvoViziz_setup.cab"));
-  params.SetText(L"IsolatedDeployment", L"true");
-
   // The rows the page shows at the first file progress report of each step.
   std::vector<std::vector<ShownRow>> shown;
   bool stepAnnounced = false;
-  Host(params, 480, 240, [&] {
+  Visit([&] {
     if (calls_.back().dispid == 3) stepAnnounced = true;
     if (calls_.back().dispid == 4 && stepAnnounced) {
       stepAnnounced = false;
@@ -149,16 +167,7 @@ TEST_F(HostedDeploymentTest, AWholeDeploymentRunsOnTheHostWindowsLoopAndStartsTh
   });
   const HWND window = ControlWindow();
   ASSERT_NE(window, nullptr) << "activated in place by the host";
-
-  // The session ends with the client started; it registers its window.
-  ASSERT_TRUE(PumpUntil(
-      [&] {
-        folder_ = Narrow(TextOf(loader_, &ILoader4::get_DeploymentLocation));
-        return Heard(6) || (folder_ != "<failed>" && ClientRecord().size() >= 4);
-      },
-      120))
-      << "the deployment did not end";
-  ASSERT_FALSE(Heard(6)) << Events().back();
+  ASSERT_TRUE(AwaitClientStarted());
 
   std::vector<std::string> expected = {"7"};
   for (size_t step = 0; step < kComponents.size(); ++step) {
@@ -237,6 +246,41 @@ TEST_F(HostedDeploymentTest, AWholeDeploymentRunsOnTheHostWindowsLoopAndStartsTh
   EXPECT_EQ(clients_.back()->ExitCodeWithin(20000), 5);
   EXPECT_EQ(ClientRecord().back(), "WM_CLOSE");
   EXPECT_TRUE(debug_.Contains("CLoader::OnDestroy completed."));
+}
+
+// A later visit of the page finds the deployment recorded: nothing but the
+// descriptor is fetched again, and the client starts from the same folder.
+TEST_F(HostedDeploymentTest, ALaterVisitStartsTheRecordedClientWithoutFetchingItAgain) {
+  ASSERT_TRUE(library_.Ready());
+  Visit();
+  ASSERT_TRUE(AwaitClientStarted());
+  const std::string first = folder_;
+  const std::vector<std::string> record = AwaitClient(4);
+  ASSERT_FALSE(record.empty());
+  // The page goes, and the client with it.
+  DestroyWindow(hostWindow_);
+  hostWindow_ = nullptr;
+  EXPECT_EQ(clients_.back()->ExitCodeWithin(20000), 5);
+  container_->Release();
+  container_ = nullptr;
+  loader_->Release();
+  loader_ = NewControl();
+  calls_.clear();
+  DeleteFileA((folder_ + "\\client-record.txt").c_str());
+
+  const ServedRequestLog served;
+  Visit();
+  ASSERT_TRUE(AwaitClientStarted());
+  EXPECT_EQ(folder_, first);
+  EXPECT_EQ(Events(), (std::vector<std::string>{"7", "1"}));
+  const std::vector<std::string> again = AwaitClient(4);
+  ASSERT_FALSE(again.empty());
+  EXPECT_NE(again[0], record[0]) << "a new process";
+  EXPECT_TRUE(served.Requested("/setup/VuvoViziz_setup.cab"));
+  for (const std::string& request : served.Requests()) {
+    EXPECT_EQ(request.find(".dll"), std::string::npos) << request;
+    EXPECT_EQ(request.find("client.exe"), std::string::npos) << request;
+  }
 }
 
 // Start-up's failure (no server answers at this address) reaches the
