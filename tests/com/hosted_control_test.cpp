@@ -83,6 +83,18 @@ class WatchedProcess {
   HANDLE handle_;
 };
 
+// The window a test client of that process made; other tests' clients may
+// run at the same time.
+HWND ClientWindow(DWORD processId) {
+  for (HWND window = FindWindowExA(nullptr, nullptr, "VarnikTestClient", nullptr); window;
+       window = FindWindowExA(nullptr, window, "VarnikTestClient", nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == processId) return window;
+  }
+  return nullptr;
+}
+
 // A whole deployment below the user's application data, which is cleared
 // before and after; the platform's CA is trusted for the signatures.
 class HostedDeploymentTest : public HostedControlTest {
@@ -225,7 +237,7 @@ TEST_F(HostedDeploymentTest, AWholeDeploymentRunsOnTheHostWindowsLoopAndStartsTh
 
   // The container starts the client again through slot 56 of the class's
   // table, once the first one has ended.
-  const HWND first = FindWindowA("VarnikTestClient", nullptr);
+  const HWND first = ClientWindow(std::stoul(record[0]));
   ASSERT_NE(first, nullptr);
   PostMessageA(first, WM_CLOSE, 0, 0);
   EXPECT_EQ(clients_.back()->ExitCodeWithin(20000), 5);
