@@ -233,4 +233,74 @@ TEST_F(ActivationTest, TakingTheSiteAwayEndsTheWindowOnceAndQuickActivationConne
   oleWindow->Release();
 }
 
+// What a container asks of an active control besides its window: a picture
+// of it for printing or a snapshot, keys routed to it, its mnemonics; and
+// frozen events still reach the page.
+TEST_F(ActivationTest, TheContainerCanDrawTheControlRouteKeysAndFreezeEvents) {
+  HWND window = Activate(OLEIVERB_UIACTIVATE);
+  ASSERT_NE(window, nullptr);
+
+  IViewObject2* view = As<IViewObject2>(loader_, IID_IViewObject2);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 40, 30);
+  HGDIOBJ previous = SelectObject(memory, bitmap);
+  RECT all{0, 0, 40, 30};
+  FillRect(memory, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  const RECTL bounds{5, 5, 35, 25};
+  EXPECT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, memory, &bounds, nullptr,
+                       nullptr, 0),
+            S_OK);
+  EXPECT_EQ(GetPixel(memory, 20, 15), GetSysColor(COLOR_BTNFACE)) << "the inside is the dialog colour";
+  EXPECT_EQ(GetPixel(memory, 1, 1), RGB(0, 0, 0)) << "nothing outside the bounds";
+  EXPECT_EQ(view->Draw(DVASPECT_ICON, -1, nullptr, nullptr, nullptr, memory, &bounds, nullptr,
+                       nullptr, 0),
+            DV_E_DVASPECT);
+  EXPECT_EQ(view->Draw(DVASPECT_CONTENT, 3, nullptr, nullptr, nullptr, memory, &bounds, nullptr,
+                       nullptr, 0),
+            DV_E_LINDEX);
+  EXPECT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, memory, nullptr, nullptr,
+                       nullptr, 0),
+            E_INVALIDARG);
+  SelectObject(memory, previous);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  SIZEL viewed{}, extent{};
+  EXPECT_EQ(view->GetExtent(DVASPECT_CONTENT, -1, nullptr, &viewed), S_OK);
+  EXPECT_EQ(ole_->GetExtent(DVASPECT_CONTENT, &extent), S_OK);
+  EXPECT_EQ(viewed.cx, extent.cx);
+  EXPECT_EQ(viewed.cy, extent.cy);
+  view->Release();
+
+  // Keys for the control's windows are its own; other windows' are not.
+  IOleInPlaceActiveObject* active =
+      As<IOleInPlaceActiveObject>(loader_, IID_IOleInPlaceActiveObject);
+  MSG key{window, WM_KEYDOWN, VK_TAB, 0, 0, {}};
+  EXPECT_EQ(active->TranslateAccelerator(&key), S_OK);
+  key.hwnd = host_;
+  EXPECT_EQ(active->TranslateAccelerator(&key), S_FALSE);
+  MSG paint{window, WM_PAINT, 0, 0, 0, {}};
+  EXPECT_EQ(active->TranslateAccelerator(&paint), S_FALSE);
+  EXPECT_EQ(active->TranslateAccelerator(nullptr), E_INVALIDARG);
+  active->Release();
+
+  IOleControl* control = As<IOleControl>(loader_, IID_IOleControl);
+  CONTROLINFO info{};
+  info.cb = sizeof(info);
+  info.cAccel = 7;
+  EXPECT_EQ(control->GetControlInfo(&info), S_OK);
+  EXPECT_EQ(info.cAccel, 0);
+  EXPECT_EQ(control->GetControlInfo(nullptr), E_POINTER);
+  DWORD cookie = 0;
+  Connect("page", cookie);
+  EXPECT_EQ(control->FreezeEvents(TRUE), S_OK);
+  PostMessageW(window, kWmLoaderSlo, 0, 0);
+  Pump();
+  EXPECT_EQ(SinksCalled(), std::vector<std::string>{"page"}) << "no event a page waits for is lost";
+  EXPECT_EQ(control->FreezeEvents(FALSE), S_OK);
+  EXPECT_EQ(control->FreezeEvents(FALSE), S_OK) << "thawing more often than frozen is harmless";
+  control->Release();
+}
+
 }  // namespace

@@ -79,8 +79,8 @@ void ControlTest::Pump() {
   platform::DispatchWaitingMessages(quitCode);
 }
 
-bool ControlTest::PumpUntil(const std::function<bool()>& done) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+bool ControlTest::PumpUntil(const std::function<bool()>& done, int seconds) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
   for (;;) {
     Pump();
     if (done()) return true;

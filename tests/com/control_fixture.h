@@ -57,9 +57,9 @@ class ControlTest : public MachineTest {
   }
 
   // Dispatches what waits in the thread's queue; PumpUntil until done()
-  // holds or five seconds passed.
+  // holds or the seconds passed.
   static void Pump();
-  static bool PumpUntil(const std::function<bool()>& done);
+  static bool PumpUntil(const std::function<bool()>& done, int seconds = 5);
 
   bool Logged(const std::string& level, const std::string& location,
               const std::string& message) const;
