@@ -97,12 +97,21 @@ bool MapWindowsPath(const std::string& windowsPath, std::string& hostPath) {
     EnsureMachineLayout();
     host = MachineRoot() + "/drive_" + parsed.drive;
   }
+  // Each name is looked up once as it stands; only a name that is not there
+  // as written costs a listing of its folder.
   bool parentExists = PathExists(host);
   for (const std::string& name : parsed.names) {
-    std::string matched = name;
-    if (parentExists && !PathExists(host + "/" + matched)) matched = MatchEntryName(host, matched);
+    if (!parentExists) {
+      host += "/" + name;
+      continue;
+    }
+    if (PathExists(host + "/" + name)) {
+      host += "/" + name;
+      continue;
+    }
+    const std::string matched = MatchEntryName(host, name);
     host += "/" + matched;
-    parentExists = parentExists && PathExists(host);
+    parentExists = matched != name && PathExists(host);
   }
   hostPath = host;
   return true;
