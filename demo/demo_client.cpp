@@ -1,0 +1,24 @@
+// The demo's client application: it shows the command line the loader
+// started it with, one argument a line, and writes the same lines to
+// "started-with.txt" in its working folder (the deployment folder), where
+// a reader without its standard output (a test, a Windows console the
+// loader does not share) finds them. It ends at once with exit code 0, so
+// the loader's end does not wait for it.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv) {
+  std::vector<std::string> lines;
+  lines.push_back("demo client started with:");
+  for (int i = 1; i < argc; ++i) lines.push_back(std::string("  ") + argv[i]);
+
+  FILE* record = std::fopen("started-with.txt", "wb");
+  for (const std::string& line : lines) {
+    std::printf("%s\n", line.c_str());
+    if (record) std::fprintf(record, "%s\n", line.c_str());
+  }
+  std::fflush(stdout);
+  if (record) std::fclose(record);
+  return 0;
+}

@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# The demo: a whole deployment by varnik-loader from a sample platform on
+# this machine, twice. Run by ./dev demo after the native build.
+#
+#   run-demo.sh BUILD_DIR
+#
+# BUILD_DIR is the native build (varnik-loader and varnik-demo-client in
+# it). The demo's files go to BUILD_DIR/demo: the content served, the
+# platform's state (its signing CA and certificates, made anew each run and
+# never kept in the source tree) and the demo machine (a fresh machine root).
+# The platform's servers are stopped on every way out.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+top=$(cd "$here/.." && pwd)
+build=$(cd "${1:?usage: run-demo.sh BUILD_DIR}" && pwd)
+loader=$build/src/cli/varnik-loader
+client=$build/demo/varnik-demo-client
+demo=$build/demo
+platform=$top/tests/sample-platform/sample-platform
+state=$demo/platform
+content=$demo/content
+machine=$demo/machine
+params=$demo/demo.params
+
+say() { printf '\n== %s\n' "$*"; }
+
+for program in "$loader" "$client"; do
+  [ -x "$program" ] || { echo "run-demo.sh: $program is not built" >&2; exit 1; }
+done
+
+stop_platform() { "$platform" stop "$state" >/dev/null 2>&1 || true; }
+trap stop_platform EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+say "the demo platform's content (client, cabinets, libraries, descriptors)"
+"$here/make-demo-content.sh" "$content" "$client" demo
+echo "made in $content"
+
+say "serving it with nginx (a signing CA is made and the content signed)"
+"$platform" start "$state" --content "$content"
+# shellcheck disable=SC1091
+. "$state/env"
+server=$VARNIK_PLATFORM_HTTP/wnbin/demo
+echo "platform at $server/"
+
+say "a fresh demo machine"
+rm -rf "$machine"
+mkdir -p "$machine/certificates" "$machine/registry" "$machine/drive_c/logs"
+# The loader trusts what the demo's CA signed.
+cp "$VARNIK_PLATFORM_CA" "$machine/certificates/demo-ca.pem"
+# The loader's log, switched on for this user.
+cat > "$machine/registry/current_user.reg" <<'REG'
+Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\Software\Nordak Labs\Trialdesk\WEB_CLNT_DEBUG]
+"MASK"="All"
+"PATH"="C:\\logs"
+REG
+echo "machine root $machine"
+
+run_loader() {
+  local status=0
+  "$here/deploy-demo.sh" "$build" || status=$?
+  echo "varnik-loader deploy ended with exit status $status"
+  return $status
+}
+
+say "first run: deploy and start the client"
+
+run_loader
+
+say "second run: everything is in place already"
+run_loader
+
+started=$(find "$machine" -name started-with.txt -print -quit)
+log=$(find "$machine/drive_c/logs" -type f -print -quit)
+say "done"
+echo "client deployed in  ${started:+$(dirname "$started")}"
+echo "loader's log        ${log:-(none written)}"
+echo "properties          $params"
+echo "to run it again by hand (the platform is stopped now):"
+echo "  $platform start $state --content $content"
+echo "  $here/deploy-demo.sh $build    # or: $loader deploy --root $machine --params $params"
+echo "  $platform stop $state"
