@@ -24,6 +24,7 @@ TkRootURL=$server/
 SetupFile=$server/setup/VuvoViziz_setup.cab
 SetupExtFile=$server/setup/custom_modules.cab
 PluginExtFiles=$server/Extensions/plugins.txt
+IsolatedDeployment=true
 DownloadContentFlavor=Standard
 AdditionalParams=Project=Demo&Language=en
 PARAMS

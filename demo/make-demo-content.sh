@@ -91,22 +91,22 @@ pack "$root/setup/client/resources.cab" "$work/resources" \
 
 descriptor "$root/setup/VuvoViziz_setup.cab" VuvoViziz_setup.ini \
   '[Common Data]' 'Destination=%AppData%\Nordak Labs\Demo Client' '' \
-  '[File_10Client]' 'URLName=%URL%client/demo-client.cab' "ShortName=$member" \
+  '[File_10Client]' 'URLName=%URL%/client/demo-client.cab' "ShortName=$member" \
   'Description=Demo client' 'Main=Y' 'Extract=Y' 'ProgId=VUVuzaro.UI.Application' \
-  'param_Server=%TkRoot%' 'param_Workspace=%AppData%\Nordak Labs\Demo Client\workspace' '' \
-  '[File_20Resources]' 'URLName=%URL%client/resources.cab' 'ShortName=resources\resources.cab' \
+  'param_AdditionalParams=%AdditionalParams%' 'param_Server=%TkRoot%' 'param_Workspace=%AppData%\Nordak Labs\Demo Client\workspace' '' \
+  '[File_20Resources]' 'URLName=%URL%/client/resources.cab' 'ShortName=resources\resources.cab' \
   'Description=Forms and images' 'Extract=Y' '' \
-  '[File_30Library]' 'URLName=%URL%client/demo-library.dll' 'ShortName=demo-library.dll' \
+  '[File_30Library]' 'URLName=%URL%/client/demo-library.dll' 'ShortName=demo-library.dll' \
   'Description=Demo library' 'Version=1.0.0.1' '' \
-  '[File_40Standard]' 'URLName=%URL%client/forms-standard.dll' 'ShortName=forms-standard.dll' \
+  '[File_40Standard]' 'URLName=%URL%/client/forms-standard.dll' 'ShortName=forms-standard.dll' \
   'Description=Standard forms' 'ContentFlavors=Standard' '' \
-  '[File_41Monitor]' 'URLName=%URL%client/forms-monitor.dll' 'ShortName=forms-monitor.dll' \
+  '[File_41Monitor]' 'URLName=%URL%/client/forms-monitor.dll' 'ShortName=forms-monitor.dll' \
   'Description=Monitoring forms' 'ContentFlavors=Monitor'
 descriptor "$root/setup/custom_modules.cab" custom_modules.ini \
-  '[File_50Reports]' 'URLName=%URL%client/reports.dll' 'ShortName=extensions\reports.dll' \
+  '[File_50Reports]' 'URLName=%URL%/client/reports.dll' 'ShortName=extensions\reports.dll' \
   'Description=Reports extension'
 descriptor "$root/Extensions/audit.cab" audit.ini \
-  '[File_60Audit]' 'URLName=%URL%client/audit.dll' 'ShortName=plugins\audit.dll' \
+  '[File_60Audit]' 'URLName=%URL%/client/audit.dll' 'ShortName=plugins\audit.dll' \
   'Description=Audit plug-in'
 ini audit.cab > "$root/Extensions/plugins.txt"
 

@@ -89,12 +89,14 @@ class DownloadDriver {
     // By index and by copy: the thread's messages are served during each
     // transfer.
     for (size_t i = 0; i < state_.downloadList.size(); ++i) {
-      const CDataStructure record = state_.downloadList[i];
+      CDataStructure record = state_.downloadList[i];
       progress.AddProgressBar(record.statusLine, record);
       if (!record.alreadyPresent)
         progress.ShowProgressStep(record.position, count, record.description);
       std::lock_guard<std::recursive_mutex> download(DownloadLock());
       loader_.Download(record);
+      // Unpacking and registration find the file where it was placed.
+      if (i < state_.downloadList.size()) state_.downloadList[i].destination = record.destination;
     }
   }
 

@@ -36,6 +36,18 @@ HResult CBindStatusCallback<Owner>::Download(const CDataStructure& source, Owner
                                              platform::WindowHandle window) {
   Log().Info(kDownloadLocation, source.sourceUrl);
   CDataStructure record = source;
+  ResolveDestination(record, owner);
+  if (record.alreadyPresent) {
+    owner.Progress().FinishProgressEntry(record.position);
+    return platform::kSOk;
+  }
+  CBindStatusCallback callback(record, owner, window);
+  callback.StartSyncDownload();
+  return platform::kSOk;
+}
+
+template <class Owner>
+void CBindStatusCallback<Owner>::ResolveDestination(CDataStructure& record, Owner& owner) {
   if (record.destination.empty() || record.destination[0] != '%') {
     record.destination = owner.DeploymentFolder() + "\\" + record.destination;
   } else {
@@ -50,13 +62,6 @@ HResult CBindStatusCallback<Owner>::Download(const CDataStructure& source, Owner
         folderEnd == std::string::npos ? std::string() : record.destination.substr(0, folderEnd + 1);
     record.destination = folder + AfterLast(record.sourceUrl, '/');
   }
-  if (record.alreadyPresent) {
-    owner.Progress().FinishProgressEntry(record.position);
-    return platform::kSOk;
-  }
-  CBindStatusCallback callback(record, owner, window);
-  callback.StartSyncDownload();
-  return platform::kSOk;
 }
 
 template <class Owner>

@@ -25,6 +25,10 @@ class CBindStatusCallback : public CSimpleBindStatusCallback {
   // the transfer itself are reported through the failure trace.
   static platform::HResult Download(const CDataStructure& record, Owner& owner,
                                     platform::WindowHandle window);
+  // Where the record's file goes: the deployment folder joined to a
+  // relative destination, or its path macros expanded; a cabinet to unpack
+  // keeps the name it has on the server.
+  static void ResolveDestination(CDataStructure& record, Owner& owner);
 
   CBindStatusCallback(const CDataStructure& record, Owner& owner, platform::WindowHandle window);
 

@@ -41,3 +41,9 @@ platform::HResult DownloadDispatch::Download(const CDataStructure& record) {
       "CLoader::Download", Format("Source=%s, Destination=%s", url.c_str(), record.destination.c_str()));
   return NVarnik::CBindStatusCallback<TransferHost>::Download(record, host_, 0);
 }
+
+std::string DownloadDispatch::ResolvedDestination(const CDataStructure& record) {
+  CDataStructure resolved = record;
+  NVarnik::CBindStatusCallback<TransferHost>::ResolveDestination(resolved, host_);
+  return resolved.destination;
+}

@@ -21,6 +21,9 @@ class DownloadDispatch : public FileDownloader {
   // One component: fetched, checked, placed and recorded; failures go to the
   // failure trace.
   platform::HResult Download(const CDataStructure& record);
+  // The path Download places the record's file at (a cabinet to unpack: the
+  // cabinet itself), which is what the actions after the downloads work on.
+  std::string ResolvedDestination(const CDataStructure& record);
 
  private:
   TransferHost& host_;
