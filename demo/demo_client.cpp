@@ -1,5 +1,6 @@
 // The demo's client application: it shows the command line the loader
-// started it with, one argument a line, and writes the same lines to
+// started it with, one argument a line, on standard error (standard output
+// may be the loader's channel of JSON events), and writes the same lines to
 // "started-with.txt" in its working folder (the deployment folder), where
 // a reader without its standard output (a test, a Windows console the
 // loader does not share) finds them. It ends at once with exit code 0, so
@@ -15,10 +16,10 @@ int main(int argc, char** argv) {
 
   FILE* record = std::fopen("started-with.txt", "wb");
   for (const std::string& line : lines) {
-    std::printf("%s\n", line.c_str());
+    std::fprintf(stderr, "%s\n", line.c_str());
     if (record) std::fprintf(record, "%s\n", line.c_str());
   }
-  std::fflush(stdout);
+  std::fflush(stderr);
   if (record) std::fclose(record);
   return 0;
 }

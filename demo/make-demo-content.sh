@@ -17,6 +17,8 @@
 #   setup/custom_modules.cab        the extension descriptor: client/reports.dll
 #   Extensions/plugins.txt          the plug-in list: audit.cab, the plug-in
 #                                   descriptor with client/audit.dll
+#   broken/VuvoViziz_setup.cab      a main descriptor whose main component
+#                                   the server does not have (a failed run)
 #
 # Every .cab and .dll is left unsigned: the sample platform signs what it
 # serves when it starts. Needs gcab, $CC64 and $WINDRES64 (the 64-bit MinGW
@@ -102,6 +104,11 @@ descriptor "$root/setup/VuvoViziz_setup.cab" VuvoViziz_setup.ini \
   'Description=Standard forms' 'ContentFlavors=Standard' '' \
   '[File_41Monitor]' 'URLName=%URL%/client/forms-monitor.dll' 'ShortName=forms-monitor.dll' \
   'Description=Monitoring forms' 'ContentFlavors=Monitor'
+mkdir -p "$root/broken"
+descriptor "$root/broken/VuvoViziz_setup.cab" VuvoViziz_setup.ini \
+  '[Common Data]' 'Destination=%AppData%\Nordak Labs\Demo Client' '' \
+  '[File_20Missing]' 'URLName=%URL%/client/missing-part.dll' 'ShortName=missing-part.dll' \
+  'Description=Missing part' 'Main=Y' 'ProgId=VUVuzaro.UI.Application'
 descriptor "$root/setup/custom_modules.cab" custom_modules.ini \
   '[File_50Reports]' 'URLName=%URL%/client/reports.dll' 'ShortName=extensions\reports.dll' \
   'Description=Reports extension'
