@@ -69,7 +69,8 @@ printf '1.0.0\r\n' > "$root/wnservlet.ServerVersion"
 
 # Libraries: the session tests' signed-library maker builds a small one
 # with a version resource; each component gets a copy under its own name.
-CC64=${CC64:-x86_64-w64-mingw32-gcc} WINDRES64=${WINDRES64:-x86_64-w64-mingw32-windres} \
+cc64=${CC64:-$(command -v x86_64-w64-mingw32-gcc-posix || echo x86_64-w64-mingw32-gcc)}
+CC64=$cc64 WINDRES64=${WINDRES64:-x86_64-w64-mingw32-windres} \
   "$here/../tests/session/make-session-content.sh" "$work/libraries" >/dev/null
 library=$work/libraries/wnbin/client/first.dll
 for name in demo-library forms-standard forms-monitor reports audit; do

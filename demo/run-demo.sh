@@ -74,12 +74,14 @@ say "second run: everything is in place already"
 run_loader
 
 started=$(find "$machine" -name started-with.txt -print -quit)
-log=$(find "$machine/drive_c/logs" -type f -print -quit)
+mapfile -t logs < <(ls -tr "$machine"/drive_c/logs/* 2>/dev/null || true)
 say "done"
 echo "client deployed in  ${started:+$(dirname "$started")}"
-echo "loader's log        ${log:-(none written)}"
+echo "loader's logs       (one a run, oldest first)"
+[ ${#logs[@]} -gt 0 ] || logs=("(none written)")
+printf '  %s\n' "${logs[@]}"
 echo "properties          $params"
-echo "to run it again by hand (the platform is stopped now):"
+echo "to run it again by hand (the platform stops when the demo ends):"
 echo "  $platform start $state --content $content"
 echo "  $here/deploy-demo.sh $build    # or: $loader deploy --root $machine --params $params"
 echo "  $platform stop $state"
