@@ -7,7 +7,9 @@
 #   deploy-demo.sh BUILD_DIR [varnik-loader deploy option]...
 #
 # The properties are written to BUILD_DIR/demo/demo.params first, since the
-# platform's address changes with every start. Ends with the loader's status.
+# platform's address changes with every start, and the platform's current
+# CA is made a trusted root of the demo machine. Ends with the loader's
+# status.
 set -euo pipefail
 build=$(cd "${1:?usage: deploy-demo.sh BUILD_DIR [option]...}" && pwd)
 shift
@@ -18,6 +20,10 @@ params=$demo/demo.params
 # shellcheck disable=SC1091
 . "$state/env"
 server=$VARNIK_PLATFORM_HTTP/wnbin/demo
+# The platform makes its signing CA anew at every start: the demo machine
+# trusts the current one.
+mkdir -p "$demo/machine/certificates"
+cp "$VARNIK_PLATFORM_CA" "$demo/machine/certificates/demo-ca.pem"
 cat > "$params" <<PARAMS
 # The demo's properties, for the platform at $VARNIK_PLATFORM_HTTP.
 TkRootURL=$server/

@@ -46,9 +46,8 @@ echo "platform at $server/"
 
 say "a fresh demo machine"
 rm -rf "$machine"
-mkdir -p "$machine/certificates" "$machine/registry" "$machine/drive_c/logs"
-# The loader trusts what the demo's CA signed.
-cp "$VARNIK_PLATFORM_CA" "$machine/certificates/demo-ca.pem"
+# deploy-demo.sh makes it trust the platform's CA.
+mkdir -p "$machine/registry" "$machine/drive_c/logs"
 # The loader's log, switched on for this user.
 cat > "$machine/registry/current_user.reg" <<'REG'
 Windows Registry Editor Version 5.00
