@@ -14,12 +14,12 @@ int main(int argc, char** argv) {
   lines.push_back("demo client started with:");
   for (int i = 1; i < argc; ++i) lines.push_back(std::string("  ") + argv[i]);
 
-  FILE* record = std::fopen("started-with.txt", "wb");
-  for (const std::string& line : lines) {
-    std::fprintf(stderr, "%s\n", line.c_str());
-    if (record) std::fprintf(record, "%s\n", line.c_str());
-  }
+  for (const std::string& line : lines) std::fprintf(stderr, "%s\n", line.c_str());
   std::fflush(stderr);
-  if (record) std::fclose(record);
+  // Written last: whoever waits for the record has seen the lines too.
+  if (FILE* record = std::fopen("started-with.txt", "wb")) {
+    for (const std::string& line : lines) std::fprintf(record, "%s\n", line.c_str());
+    std::fclose(record);
+  }
   return 0;
 }

@@ -58,9 +58,17 @@ Windows Registry Editor Version 5.00
 REG
 echo "machine root $machine"
 
+# The client runs on its own once started: its lines are waited for (its
+# record in the deployment folder), so they come before the next step's.
 run_loader() {
-  local status=0
+  local status=0 record
+  find "$machine" -name started-with.txt -delete 2>/dev/null || true
   "$here/deploy-demo.sh" "$build" || status=$?
+  for _ in $(seq 50); do
+    record=$(find "$machine" -name started-with.txt -print -quit 2>/dev/null)
+    [ -z "$record" ] || break
+    sleep 0.1
+  done
   echo "varnik-loader deploy ended with exit status $status"
   return $status
 }
