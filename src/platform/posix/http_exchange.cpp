@@ -36,6 +36,10 @@ class HttpExchange::Session {
 
   std::recursive_mutex lock;
   CURL* easy = nullptr;
+  // The session's cookies live here rather than in the easy handle, so the
+  // handle's cookie file list can be cleared before each reset (below)
+  // without losing them.
+  CURLSH* cookies = nullptr;
   // The multi handle the easy handle is in while an exchange runs.
   CURLM* multi = nullptr;
   HttpExchange* owner = nullptr;
@@ -43,12 +47,15 @@ class HttpExchange::Session {
  private:
   Session() {
     curl_global_init(CURL_GLOBAL_DEFAULT);
+    cookies = curl_share_init();
+    curl_share_setopt(cookies, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
     easy = curl_easy_init();
   }
   ~Session() {
     if (owner) owner->Abandon();
     curl_easy_cleanup(easy);
     for (auto& entry : multis) curl_multi_cleanup(entry.second);
+    curl_share_cleanup(cookies);
   }
 
   std::map<std::pair<uint32_t, const ClientIdentity*>, CURLM*> multis;
@@ -229,7 +236,12 @@ ExchangeResult HttpExchange::Start(const ExchangeRequest& request) {
   }
 
   CURL* easy = session.easy;
+  // curl_easy_reset (libcurl 7.88) drops the list CURLOPT_COOKIEFILE builds
+  // without freeing it, one entry per exchange; clearing the option frees
+  // it, and the cookies stay in the share.
+  curl_easy_setopt(easy, CURLOPT_COOKIEFILE, nullptr);
   curl_easy_reset(easy);
+  curl_easy_setopt(easy, CURLOPT_SHARE, session.cookies);
   curl_easy_setopt(easy, CURLOPT_URL, request.url.c_str());
   curl_easy_setopt(easy, CURLOPT_USERAGENT, request.agent.c_str());
   curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
