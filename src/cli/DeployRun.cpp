@@ -60,6 +60,10 @@ void DeployRun::AddJsonOutput(std::ostream& out) {
 
 void DeployRun::OnSessionEnded(SessionOutcome outcome, const std::string& reason) {
   if (ended_) return;
+  if (interruptRequested_) {
+    OnInterrupted();
+    return;
+  }
   ended_ = true;
   outcome_ = outcome;
   reason_ = reason;
@@ -89,7 +93,10 @@ int DeployRun::Run(const std::vector<PropertyAssignment>& assignments) {
   platform::MessageWindow wakeUp([this](uint32_t message, uintptr_t, intptr_t) {
     if (message == kInterruptMessage) OnInterrupted();
   });
-  InterruptWatch watch([&wakeUp] { wakeUp.Post(kInterruptMessage); });
+  InterruptWatch watch([this, &wakeUp] {
+    interruptRequested_ = true;
+    wakeUp.Post(kInterruptMessage);
+  });
 
   const platform::WindowHandle host =
       platform::CreateHostWindow("varnik-loader", size.width, size.height);
@@ -124,9 +131,12 @@ int DeployRun::Run(const std::vector<PropertyAssignment>& assignments) {
     return Conclude("interrupted", kExitStopped, "Interrupted: the deployment was stopped.", "");
   switch (outcome_) {
     case SessionOutcome::Ready:
-      return Conclude("ready", kExitDeployed, "Deployment finished.", reason_);
+      return Conclude("ready", kExitDeployed,
+                      renderer_->TransferSummary() + "\nDeployment finished.", reason_);
     case SessionOutcome::ClientStarted:
-      return Conclude("client-started", kExitDeployed, "Deployment finished; the client was started.",
+      return Conclude("client-started", kExitDeployed,
+                      renderer_->TransferSummary() +
+                          "\nDeployment finished; the client was started.",
                       reason_);
     case SessionOutcome::FailureShown:
       return Conclude("failure", kExitFailureShown,

@@ -4,6 +4,7 @@
 // progress and events shown while it runs.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -53,6 +54,10 @@ class DeployRun : public SessionEndSink {
   std::vector<std::shared_ptr<JsonEventWriter>> json_;
   bool ended_ = false;
   bool interrupted_ = false;
+  // Set on the watch's thread at Ctrl-C. The session's thread hears of it
+  // only when it is back in its loop: a transfer that blocks (a stalled
+  // server) may end the session first, which still counts as interrupted.
+  std::atomic<bool> interruptRequested_{false};
   SessionOutcome outcome_ = SessionOutcome::Stopped;
   std::string reason_;
 };

@@ -41,6 +41,8 @@ platform::HResult ProgressRenderer::OnDownloadStart() {
 
 platform::HResult ProgressRenderer::OnDownloadProgress(int32_t fileNo, int32_t totalFiles,
                                                        const std::string& description) {
+  ++filesFetched_;
+  if (file_.bytesKnown) bytesOfEarlierFiles_ += file_.received;
   file_ = CurrentFile();
   file_.fileNo = fileNo;
   file_.totalFiles = totalFiles;
@@ -112,6 +114,13 @@ void ProgressRenderer::Finish(const std::string& closingLine) {
   drawing_ = false;
   Erase();
   if (mode_ != ProgressMode::Quiet && !closingLine.empty()) out_.Write(closingLine + "\n");
+}
+
+std::string ProgressRenderer::TransferSummary() const {
+  if (filesFetched_ == 0) return "Nothing was downloaded: every component was in place already.";
+  const uint64_t bytes = bytesOfEarlierFiles_ + (file_.bytesKnown ? file_.received : 0);
+  return Format("Downloaded %d component%s, %s.", filesFetched_, filesFetched_ == 1 ? "" : "s",
+                FormatBytes(bytes).c_str());
 }
 
 std::string ProgressRenderer::TotalLine() const {

@@ -50,6 +50,10 @@ class ProgressRenderer : public LoaderEventSink, public TransferMeter {
   // is empty or in quiet mode).
   void Finish(const std::string& closingLine);
 
+  // What the run fetched: the number of components and their bytes, or
+  // that nothing was fetched because everything was in place.
+  std::string TransferSummary() const;
+
  private:
   struct CurrentFile {
     int32_t fileNo = 0, totalFiles = 0;
@@ -80,4 +84,6 @@ class ProgressRenderer : public LoaderEventSink, public TransferMeter {
   int drawnLines_ = 0;
   int64_t lastDrawMs_ = 0;
   int32_t lastPlainStep_ = -1;  // the last tenth printed in plain mode
+  int32_t filesFetched_ = 0;
+  uint64_t bytesOfEarlierFiles_ = 0;  // the byte counts of the files before the current one
 };

@@ -108,8 +108,10 @@ platform::HResult CLoader::DownloadFile(const std::string& url, const std::strin
   return transfer_.Dispatch().DownloadFile(url, localPath);
 }
 
-platform::HResult CLoader::Download(const CDataStructure& record) {
-  return transfer_.Dispatch().Download(record);
+platform::HResult CLoader::Download(CDataStructure& record) {
+  const platform::HResult result = transfer_.Dispatch().Download(record);
+  record.destination = transfer_.Dispatch().ResolveDestination(record);
+  return result;
 }
 
 platform::HResult CLoader::IsIeInProtectedMode(bool& protectedMode) {

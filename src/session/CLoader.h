@@ -66,7 +66,9 @@ class CLoader : public FailureTrace {
   // Every plain transfer of one URL to one file (descriptors, the server's
   // replies) and the transfer of one component of the download list.
   platform::HResult DownloadFile(const std::string& url, const std::string& localPath);
-  platform::HResult Download(const CDataStructure& record);
+  // The record's destination becomes the path its file was placed at, as
+  // the actions after the downloads expect it.
+  platform::HResult Download(CDataStructure& record);
   // "DSummary.ini" in the deployment folder: where the client's files are
   // and which server they came from.
   void SerializeSummaryIni();

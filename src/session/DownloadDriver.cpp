@@ -93,15 +93,16 @@ class DownloadDriver {
     // By index and by copy: the thread's messages are served during each
     // transfer.
     for (size_t i = 0; i < state_.downloadList.size(); ++i) {
-      const CDataStructure record = state_.downloadList[i];
+      CDataStructure record = state_.downloadList[i];
       progress.AddProgressBar(record.statusLine, record);
       if (!record.alreadyPresent)
         progress.ShowProgressStep(record.position, count, record.description);
       std::lock_guard<std::recursive_mutex> download(DownloadLock());
       loader_.Download(record);
       // Completion unpacks and registers from the list: its record holds
-      // the path the file was placed at, not the descriptor's "ShortName".
-      state_.downloadList[i].destination = loader_.Transfer().Dispatch().ResolveDestination(record);
+      // the path the file was placed at (Download wrote it into the copy),
+      // not the descriptor's "ShortName".
+      if (i < state_.downloadList.size()) state_.downloadList[i].destination = record.destination;
     }
   }
 

@@ -163,4 +163,20 @@ TEST_F(DeployRunTest, CtrlCStopsTheLoopAndTheRunEndsAsInterrupted) {
   EXPECT_EQ("Interrupted: the deployment was stopped.\n", terminal_.All());
 }
 
+// A step that blocks the thread (a stalled transfer) keeps Ctrl-C's message
+// from the loop; when the session ends first, the run is still interrupted.
+TEST_F(DeployRunTest, CtrlCDuringABlockingStepWinsOverTheSessionsOwnEnd) {
+  if (!CanSendInterrupt())
+    GTEST_SKIP() << "no console of this process's own to raise Ctrl-C in (Wine without a "
+                    "terminal refuses AllocConsole and GenerateConsoleCtrlEvent)";
+  ScriptedLoader loader(host_, [](CLoader& session) {
+    SendInterrupt();
+    // The watch's thread takes it while this one is busy.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    session.ReportFailure("Failed to download this file - VuvoViziz_setup.cab");
+  });
+  EXPECT_EQ(kExitStopped, Run(loader));
+  EXPECT_EQ("interrupted", Events().back()["outcome"]);
+}
+
 }  // namespace

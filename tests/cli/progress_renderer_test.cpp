@@ -89,6 +89,19 @@ TEST_F(ProgressRendererTest, InteractiveRedrawsTwoLinesInPlaceAtMostTenTimesASec
             std::vector<std::string>(terminal_.writes.end() - 2, terminal_.writes.end()));
 }
 
+// The closing summary counts the components fetched and their bytes, the
+// last file's included; a run that fetched nothing says so.
+TEST_F(ProgressRendererTest, TheSummarySaysWhatWasFetched) {
+  ProgressRenderer renderer(ProgressMode::Plain, terminal_, rows_, clock_);
+  EXPECT_EQ("Nothing was downloaded: every component was in place already.",
+            renderer.TransferSummary());
+  FirstHalfOfAFile(renderer);
+  renderer.OnTransferBytes(0, 4 * kMiB, 4 * kMiB);
+  renderer.OnDownloadProgress(2, 2, "Library");
+  renderer.OnTransferBytes(1, kMiB / 2, kMiB / 2);
+  EXPECT_EQ("Downloaded 2 components, 4.5 MiB.", renderer.TransferSummary());
+}
+
 TEST_F(ProgressRendererTest, NarrowTerminalsGetFittedLinesAndNoBar) {
   terminal_.columns = 30;
   rows_.status = "Téléchargement de «Größe» en cours ...";

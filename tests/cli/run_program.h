@@ -21,4 +21,8 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
 ProgramResult RunProgramWithClosedStdout(const std::string& program,
                                          const std::vector<std::string>& arguments,
                                          const std::string& folder);
+// The same, sent SIGINT after delayMs, as Ctrl-C at a terminal sends it.
+ProgramResult RunProgramInterrupted(const std::string& program,
+                                    const std::vector<std::string>& arguments,
+                                    const std::string& folder, int delayMs);
 #endif

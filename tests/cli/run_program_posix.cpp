@@ -4,6 +4,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <thread>
 
 #include "run_program.h"
 #include "test_files.h"
@@ -12,9 +15,10 @@ extern char** environ;
 
 namespace {
 
-// stdoutPipe: a pipe's write end for standard output instead of a file.
+// stdoutPipe: a pipe's write end for standard output instead of a file;
+// interruptAfterMs: SIGINT that long after the start (negative: none).
 ProgramResult Run(const std::string& program, const std::vector<std::string>& arguments,
-                  const std::string& folder, int stdoutPipe) {
+                  const std::string& folder, int stdoutPipe, int interruptAfterMs = -1) {
   ProgramResult result;
   const std::string outPath = folder + "/stdout.txt", errPath = folder + "/stderr.txt";
   posix_spawn_file_actions_t actions;
@@ -35,6 +39,10 @@ ProgramResult Run(const std::string& program, const std::vector<std::string>& ar
   result.started = posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ) == 0;
   posix_spawn_file_actions_destroy(&actions);
   if (!result.started) return result;
+  if (interruptAfterMs >= 0) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(interruptAfterMs));
+    kill(child, SIGINT);
+  }
   int status = 0;
   while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }
@@ -60,4 +68,10 @@ ProgramResult RunProgramWithClosedStdout(const std::string& program,
   const ProgramResult result = Run(program, arguments, folder, fds[1]);
   close(fds[1]);
   return result;
+}
+
+ProgramResult RunProgramInterrupted(const std::string& program,
+                                    const std::vector<std::string>& arguments,
+                                    const std::string& folder, int delayMs) {
+  return Run(program, arguments, folder, -1, delayMs);
 }

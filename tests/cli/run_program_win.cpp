@@ -55,7 +55,10 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
     if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
   }
   if (!result.started) return result;
-  WaitForSingleObject(process.hProcess, 120000);
+  // A program that hangs must not outlive the test: it holds the test's
+  // inherited output, which CTest waits on.
+  if (WaitForSingleObject(process.hProcess, 120000) == WAIT_TIMEOUT)
+    TerminateProcess(process.hProcess, 259);
   DWORD code = 0;
   if (GetExitCodeProcess(process.hProcess, &code)) result.exitCode = static_cast<int>(code);
   CloseHandle(process.hThread);

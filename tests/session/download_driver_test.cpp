@@ -212,6 +212,20 @@ TEST_F(DownloadDriverTest, RecordsCarryTheirKeysAndFailuresDoNotStopTheRun) {
   EXPECT_EQ(1, run.timerTicks);
 }
 
+// The actions after the downloads (unpacking, registration, setup programs)
+// work on a record's destination: it must name where the file was placed,
+// for a cabinet to unpack the cabinet under its server name, not the
+// relative "ShortName".
+TEST_F(DownloadDriverTest, RecordsKeepWhereTheirFileWasPlaced) {
+  Run({Component("First", "first.dll") + Component("Pack", "second.dll", "Extract=Y\r\n")});
+
+  ASSERT_EQ(2u, State().downloadList.size());
+  EXPECT_EQ(Placed("first.dll"), State().downloadList[0].destination);
+  EXPECT_EQ(Placed("second.dll"), State().downloadList[1].destination);
+  EXPECT_EQ("bin\\pack.dll", State().downloadList[1].destinationAsWritten);
+  EXPECT_TRUE(PathExists(Placed("second.dll")));
+}
+
 // Unchanged sections of the requested and the last flavour are marked and
 // not fetched; an isolated deployment takes them again only for a user of
 // other rights than the deployment's.
